@@ -1,0 +1,93 @@
+#include "app/ConvertApp.h"
+
+#include <clocale>
+#include <cstring>
+#include <langinfo.h>
+
+#include "libs/util/FileNames.h"
+#include "res/StringTable.h"
+
+namespace {
+
+// The strings of the file names page per kind (input and output label, title,
+// extension, filter), and the kind's name on the command line.
+constexpr ConversionKindInfo kKinds[] = {
+    {KIND_ORVA31_TO_TRAVO, "orva31", 101, 103, 104, 105, 132, 133, 134, 135},
+    {KIND_ORVA41_TO_TRAVO, "orva41", 111, 112, 113, 114, 132, 133, 134, 135},
+    {KIND_TRAVO_TO_ORVA31, "to-orva31", 131, 133, 134, 135, 102, 103, 104, 105},
+    {KIND_VESK_TO_TRAVO, "vesk", 121, 123, 124, 125, 132, 133, 134, 135},
+    {KIND_VESK_TO_TRAVO_FORMS, "vesk-forms", 121, 123, 124, 125, 136, 137, 138, 139},
+    {KIND_TRAVO_TO_VESK, "to-vesk", 131, 133, 134, 135, 122, 123, 124, 125},
+};
+
+std::string LowerExtension(const std::string& path) {
+  std::string ext = GetFileExtension(path);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
+}
+
+}  // namespace
+
+const ConversionKindInfo* FindConversionKind(int kind) {
+  if (kind < 0 || kind >= static_cast<int>(std::size(kKinds))) return nullptr;
+  return &kKinds[kind];
+}
+
+int ParseConversionKind(const std::string& text) {
+  for (const auto& info : kKinds) {
+    if (text == info.cliName || text == std::to_string(info.kind)) return info.kind;
+  }
+  return -1;
+}
+
+int ConversionKindFromExtensions(const std::string& input, const std::string& output) {
+  const std::string in = LowerExtension(input);
+  const std::string out = LowerExtension(output);
+  if (in == "dd" && out == "dcf") return KIND_ORVA31_TO_TRAVO;
+  if (in == "ddw" && out == "dcf") return KIND_ORVA41_TO_TRAVO;
+  if (in == "dcf" && out == "dd") return KIND_TRAVO_TO_ORVA31;
+  if ((in == "dic" || in == "wst") && out == "dcf") return KIND_VESK_TO_TRAVO;
+  if ((in == "dic" || in == "wst") && out == "fmf") return KIND_VESK_TO_TRAVO_FORMS;
+  return -1;
+}
+
+char ReadLocaleDecimalChar() {
+  // The user's numeric locale decides, as the old program read it from its settings;
+  // the process locale itself stays "C" so that number formatting elsewhere is fixed.
+  locale_t user = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
+  if (user == static_cast<locale_t>(0)) return '.';
+  const char* point = nl_langinfo_l(RADIXCHAR, user);
+  char c = (point && point[0] != '\0') ? point[0] : '.';
+  freelocale(user);
+  return c;
+}
+
+CConvertApp::CConvertApp() : m_cDecimal(ReadLocaleDecimalChar()) {}
+
+bool CConvertApp::RunConversion(int kind, const CVornString& input, const CVornString& output) {
+  m_bWroteOutput = false;
+  switch (kind) {
+    case KIND_ORVA31_TO_TRAVO:
+      ConvertORVA31Dict(input, output);
+      break;
+    case KIND_ORVA41_TO_TRAVO:
+      ConvertORVA41Dict(input, output);
+      break;
+    case KIND_TRAVO_TO_ORVA31:
+      ConvertToORVA31Dict(input, output);
+      break;
+    case KIND_VESK_TO_TRAVO:
+      ConvertVESK(input, output, false);
+      break;
+    case KIND_VESK_TO_TRAVO_FORMS:
+      ConvertVESK(input, output, true);
+      break;
+    case KIND_TRAVO_TO_VESK:
+      m_sMessage = "Travo 2.0 to VESK not implemented yet!";
+      m_sMessage.MessageBoxA(0);
+      return false;
+    default:
+      return false;
+  }
+  return m_bWroteOutput;
+}

@@ -1,0 +1,89 @@
+#pragma once
+// CConvertApp: the application object without its user interface. It holds the user's
+// decimal character and the converters' shared message buffer, and runs one conversion
+// of a given kind. The wizard and the command-line tool both dispatch through it.
+#include <string>
+
+#include "libs/util/VornString.h"
+
+class CDataDict;
+class CDictRecord;
+class CSpecFile;
+class CDictItem;
+class CDictVSet;
+class CDictValue;
+
+// The conversion kinds, in the order the wizard offers them.
+enum ConversionKind : int {
+  KIND_ORVA31_TO_TRAVO = 0,
+  KIND_ORVA41_TO_TRAVO = 1,
+  KIND_TRAVO_TO_ORVA31 = 2,
+  KIND_VESK_TO_TRAVO = 3,
+  KIND_VESK_TO_TRAVO_FORMS = 4,
+  KIND_TRAVO_TO_VESK = 5,
+};
+
+// One row of the kind table: the strings the file names page shows for the kind and the
+// names the command-line tool accepts.
+struct ConversionKindInfo {
+  int kind;
+  const char* cliName;  // "orva31", "orva41", "to-orva31", "vesk", "vesk-forms", "to-vesk"
+  int inputLabel, inputTitle, inputExt, inputFilter;     // string-table ids
+  int outputLabel, outputTitle, outputExt, outputFilter;  // string-table ids
+};
+// The row of kind, or null when kind is not 0 to 5.
+const ConversionKindInfo* FindConversionKind(int kind);
+// The kind named (a number 0 to 5 or a cliName), or -1.
+int ParseConversionKind(const std::string& text);
+// The kind implied by an input and an output path's extensions (letter case ignored),
+// or -1 when they imply none.
+int ConversionKindFromExtensions(const std::string& input, const std::string& output);
+
+class CConvertApp {
+ public:
+  CConvertApp();
+
+  // The user's decimal separator: the first character of the locale's LC_NUMERIC decimal
+  // point, '.' when there is none. Read once by the constructor.
+  char GetDecimalChar() const { return m_cDecimal; }
+  void SetDecimalChar(char c) { m_cDecimal = c; }
+
+  // Runs one conversion of the given kind. Returns false when the kind is not 0 to 5 or
+  // the conversion did not write its output. Messages go to the installed host.
+  bool RunConversion(int kind, const CVornString& input, const CVornString& output);
+
+  // The converters; each returns a success flag and reports through the host.
+  bool ConvertORVA31Dict(const CVornString& input, const CVornString& output);    // kind 0
+  bool ConvertORVA41Dict(const CVornString& input, const CVornString& output);    // kind 1
+  bool ConvertToORVA31Dict(const CVornString& input, const CVornString& output);  // kind 2
+  bool ConvertVESK(const CVornString& input, const CVornString& output, bool forms);  // 3, 4
+
+  // Kind 0 helpers (ORVA 3.1 to Travo).
+  int ConvertORVA31Record(int record, CDictRecord* target);
+  void RemoveCommonOverlaps(CDataDict* dict);
+  // Kind 1 readers (ORVA 4.1 text), one per nesting level of the file.
+  void ReadORVA41Record(CSpecFile& specFile, CDictRecord* record, bool common);
+  void ReadORVA41Item(CSpecFile& specFile, CDictItem* item);
+  void ReadORVA41ValueSet(CSpecFile& specFile, CDictVSet* vset);
+  void ReadORVA41Value(CSpecFile& specFile, CDictValue* value);
+  // Kind 2 helper (Travo to ORVA 3.1): record -2 stands for the level's id items.
+  int ConvertTravoRecord(CDataDict* dict, int level, int record);
+
+  // True when the last RunConversion wrote its output (the converters' own return values
+  // do not always say so).
+  bool LastConversionWroteOutput() const { return m_bWroteOutput; }
+
+  CVornString m_sMessage;  // message buffer shared by the converters
+  int m_nOrvaItem = 0;     // Travo to ORVA 3.1: index of the next item in the ORVA record
+  int m_nOrvaRecord = 0;   // Travo to ORVA 3.1: ORVA record being filled, -1 for COMMON
+
+  // Set by a converter when its output file (or files) were written.
+  void MarkOutputWritten() { m_bWroteOutput = true; }
+
+ private:
+  char m_cDecimal = '.';
+  bool m_bWroteOutput = false;
+};
+
+// The decimal character of the user's locale (LC_NUMERIC), '.' when there is none.
+char ReadLocaleDecimalChar();

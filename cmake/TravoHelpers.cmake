@@ -1,0 +1,45 @@
+# Adds a module folder when it has a CMakeLists.txt, so modules can land one at a time.
+function(travo_add_module dir)
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+    add_subdirectory(${dir})
+  endif()
+endfunction()
+
+# Adds every direct subfolder of the current folder that has a CMakeLists.txt.
+function(travo_add_subfolders)
+  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child ${children})
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child} AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
+
+# A GoogleTest executable registered with ctest.
+#   travo_add_gtest(name SOURCES a.cpp b.cpp LIBS lib1 lib2)
+function(travo_add_gtest name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  find_package(GTest REQUIRED)
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} travo_testsupport GTest::gtest GTest::gtest_main)
+  include(GoogleTest)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
+
+# A libFuzzer target plus a short ctest run over its seed corpus.
+#   travo_add_fuzzer(name SOURCE f.cpp LIBS lib1 CORPUS dir)
+set(TRAVO_FUZZ_SECONDS 60 CACHE STRING "Seconds each fuzz target runs under ctest")
+function(travo_add_fuzzer name)
+  cmake_parse_arguments(F "" "SOURCE;CORPUS" "LIBS" ${ARGN})
+  add_executable(${name} ${F_SOURCE})
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
+  add_test(NAME ${name}
+           COMMAND ${CMAKE_COMMAND} -E env UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+                   $<TARGET_FILE:${name}> -max_total_time=${TRAVO_FUZZ_SECONDS} -rss_limit_mb=2048 -timeout=10
+                   -print_final_stats=1 ${work} ${F_CORPUS})
+  set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 900)
+  file(MAKE_DIRECTORY ${work})
+endfunction()

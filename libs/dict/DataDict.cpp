@@ -1,0 +1,1 @@
+#include "libs/dict/DataDict.h"

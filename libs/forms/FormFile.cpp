@@ -1,0 +1,1 @@
+// Forms model (libs/forms/FormFile.h).

@@ -1,0 +1,23 @@
+#pragma once
+// File-name checks of the wizard and the converters, with Linux rules (docs/file-names.md).
+#include <string>
+
+#include "libs/util/VornString.h"
+
+// Non-zero when text is acceptable as a path name: not containing a NUL, a control
+// character, or any of < > " | ? * (characters the old formats' users could not use).
+int IsWinFileName(const std::string& text);
+
+// The full path of name, resolved against the current directory ('/' separated,
+// "." and ".." folded). An empty name gives an empty result.
+CVornString VornGetFullFileName(const std::string& name);
+
+// Non-zero when name may be used. mode 1: an input, which must exist and be a regular
+// file. mode 0: an output, whose folder must exist and be writable and which must not be
+// a folder; when it exists already and check is non-zero the user is asked whether to
+// replace it (Yes/No). ext is the default extension or a list such as "dic,wst"; it only
+// matters for messages. When it returns 0 it has already shown the reason.
+int IsVornFileNameOK(int mode, const std::string& name, const std::string& ext, int check);
+
+// The extension of a path (after the last '.' of its file-name part), without the dot.
+std::string GetFileExtension(const std::string& path);

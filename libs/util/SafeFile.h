@@ -1,0 +1,14 @@
+#pragma once
+// Writing an output file safely: the content goes to a temporary file in the same folder,
+// which is renamed over the target only once it is complete. A failure never leaves a
+// half-written file and never destroys the previous one.
+#include <string>
+#include <string_view>
+
+// Writes content to path atomically. On failure returns false and sets error (when given)
+// to a sentence naming the file and the reason.
+bool WriteFileAtomically(const std::string& path, std::string_view content, std::string* error = nullptr);
+
+// Reads a whole regular file. False with a reason naming the file when it is missing, a
+// folder, or unreadable.
+bool ReadWholeFile(const std::string& path, std::string& content, std::string* error = nullptr);

@@ -1,0 +1,21 @@
+#pragma once
+// The text tools: small C-string helpers of the old package, with the rules their
+// callers rely on. Each works in place and returns its first argument unless noted.
+#include <cstddef>
+
+char* trimright(char* s);  // removes trailing blanks (spaces, tabs, CR, LF)
+char* trimleft(char* s);   // removes leading blanks
+char* trimall(char* s);    // both
+char* strtrimleft(char* s, char c);   // removes leading c characters
+char* strtrimright(char* s, char c);  // removes trailing c characters
+int strreplace(char* s, char from, char to);  // replaces every from; returns the count
+// Copies at most max characters of src into dest and always NUL-terminates (dest holds
+// max + 1 bytes).
+char* strcpymax(char* dest, const char* src, size_t max);
+// Splits text into pieces at runs of at least `minRun` separator characters. First call
+// with the text, then with nullptr to continue (strtok style, state in `context`).
+// Returns the next piece or nullptr; *offset gets the piece's offset in the original text.
+char* strgetparagraph(char* text, char separator, int minRun, char** context, int* offset);
+// Splits a path into folder, base name and extension (any may be null, each of at least
+// `size` bytes); returns path.
+const char* strsfn(const char* path, char* folder, char* base, char* ext, size_t size);

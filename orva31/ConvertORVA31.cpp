@@ -1,0 +1,7 @@
+#include "app/ConvertApp.h"
+
+bool CConvertApp::ConvertORVA31Dict(const CVornString&, const CVornString&) {
+  m_sMessage = "ORVA 3.1 to Travo conversion is not available in this build yet.";
+  m_sMessage.MessageBoxA(0);
+  return false;
+}
