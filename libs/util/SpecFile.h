@@ -1,6 +1,6 @@
 #pragma once
 // CSpecFile: reader of sectioned text files ("[Section]" lines and key=value lines),
-// line by line with one line of push-back. Line syntax in docs/spec-file.md.
+// line by line with one line of push-back. Line syntax in docs/section-file-reader.md.
 #include <cstdio>
 #include <string>
 
