@@ -1,0 +1,103 @@
+#include "app/cli/CliHost.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+// The first Ctrl-C asks the conversion to stop at its next cancel point; a second one
+// ends the program at once (the default action).
+void OnInterrupt(int) {
+  g_interrupted = 1;
+  std::signal(SIGINT, SIG_DFL);
+}
+
+bool AskOnTerminal(const std::string& question) {
+  if (!isatty(STDIN_FILENO)) return false;
+  std::cerr << question << " [y/N] " << std::flush;
+  std::string answer;
+  if (!std::getline(std::cin, answer)) return false;
+  return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+}
+
+}  // namespace
+
+class CliHost::Bar : public IProgressWindow {
+ public:
+  Bar(CliHost& host, bool draw) : host_(host), draw_(draw) {}
+  ~Bar() override { Close(); }
+
+  void SetTitle(const std::string&) override {}
+  void SetRange(int lower, int upper) override {
+    lower_ = lower;
+    upper_ = std::max(lower + 1, upper);
+    Draw();
+  }
+  void SetPos(int pos) override {
+    pos_ = pos;
+    Draw();
+  }
+  void SetStatus(const std::string& status) override {
+    status_ = status;
+    Draw();
+  }
+  bool CancelPressed() override { return g_interrupted != 0; }
+  void Close() override {
+    Clear();
+    if (host_.openBar_ == this) host_.openBar_ = nullptr;
+  }
+
+  void Clear() {
+    if (shown_) std::fprintf(stderr, "\r\033[K");
+    shown_ = false;
+  }
+
+ private:
+  void Draw() {
+    if (!draw_) return;
+    host_.openBar_ = this;
+    constexpr int kWidth = 30;
+    const int span = upper_ - lower_;
+    const int done = std::clamp(pos_ - lower_, 0, span);
+    const int filled = kWidth * done / span;
+    std::fprintf(stderr, "\r[%s%s] %3d%%  %s\033[K", std::string(filled, '#').c_str(),
+                 std::string(kWidth - filled, ' ').c_str(), 100 * done / span, status_.c_str());
+    std::fflush(stderr);
+    shown_ = true;
+  }
+
+  CliHost& host_;
+  bool draw_;
+  bool shown_ = false;
+  int lower_ = 0, upper_ = 100, pos_ = 0;
+  std::string status_;
+};
+
+CliHost::CliHost(bool assumeYes, bool quiet)
+    : assumeYes_(assumeYes), drawBar_(!quiet && isatty(STDERR_FILENO)) {
+  g_interrupted = 0;
+  std::signal(SIGINT, OnInterrupt);
+}
+
+CliHost::~CliHost() { std::signal(SIGINT, SIG_DFL); }
+
+bool CliHost::Interrupted() { return g_interrupted != 0; }
+
+int CliHost::ShowMessage(const std::string& text, unsigned style) {
+  if (openBar_) openBar_->Clear();
+  if (blocks_++ > 0) std::fputc('\n', stderr);
+  std::fputs(text.c_str(), stderr);
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
+  if ((style & 0xF) != MB_YESNO) return IDOK;
+  if (assumeYes_) return IDYES;
+  return AskOnTerminal("Answer") ? IDYES : IDNO;
+}
+
+std::unique_ptr<IProgressWindow> CliHost::OpenProgress() { return std::make_unique<Bar>(*this, drawBar_); }

@@ -1,0 +1,8 @@
+#pragma once
+// `inspect`: shows what a dictionary or forms file holds, chosen by its extension.
+#include <ostream>
+#include <string>
+
+// Writes the description of path (JSON when json is set) to out. False with a message in
+// error when the file cannot be read or its kind is not known.
+bool InspectFile(const std::string& path, bool json, std::ostream& out, std::string& error);
