@@ -1,0 +1,102 @@
+#include "libs/util/FileNames.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "libs/util/Host.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsRefusedPathChar(unsigned char c) {
+  if (c < 0x20 || c == 0x7F) return true;  // NUL and the other control characters
+  switch (c) {
+    case '<': case '>': case '"': case '|': case '?': case '*':
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Shows why a name cannot be used; always 0, the result of the check that failed.
+int Refuse(const std::string& text) {
+  CVornString(text).MessageBoxA(MB_OK | MB_ICONEXCLAMATION);
+  return 0;
+}
+
+std::string FolderPart(const std::string& fullName) {
+  size_t slash = fullName.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : fullName.substr(0, slash);
+}
+
+// A name typed without extension gets the whole list ("survey.dic,wst"): say what to do.
+std::string ExtensionHint(const std::string& name) {
+  std::string typed = GetFileExtension(name);
+  if (typed.find(',') == std::string::npos) return "";
+  std::string choices;
+  for (char c : typed) choices += c == ',' ? std::string(", ") : std::string(1, c);
+  return "\n\nGive the name with one of the extensions " + choices + ".";
+}
+
+int CheckInput(const std::string& name) {
+  struct stat info {};
+  if (stat(name.c_str(), &info) != 0) return Refuse("File " + name + " does not exist." + ExtensionHint(name));
+  if (S_ISDIR(info.st_mode)) return Refuse(name + " is a folder, not a file.");
+  if (!S_ISREG(info.st_mode)) return Refuse(name + " is not a regular file.");
+  if (access(name.c_str(), R_OK) != 0) return Refuse("File " + name + " cannot be read.");
+  return 1;
+}
+
+int CheckOutput(const std::string& name, int check) {
+  const std::string folder = FolderPart(VornGetFullFileName(name));
+  struct stat info {};
+  if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+    return Refuse("Folder " + folder + " does not exist.");
+  if (access(folder.c_str(), W_OK | X_OK) != 0) return Refuse("Folder " + folder + " is not writable.");
+  if (stat(name.c_str(), &info) != 0) return 1;  // a new file
+  if (S_ISDIR(info.st_mode)) return Refuse(name + " is a folder, not a file.");
+  if (!S_ISREG(info.st_mode)) return Refuse(name + " is not a regular file.");
+  if (check == 0) return 1;
+  CVornString question(name + "\n\nThis file already exists.\nDo you want to replace it?");
+  return question.MessageBoxA(MB_YESNO | MB_ICONQUESTION) == IDYES ? 1 : 0;
+}
+
+}  // namespace
+
+int IsWinFileName(const std::string& text) {
+  for (char c : text)
+    if (IsRefusedPathChar(static_cast<unsigned char>(c))) return 0;
+  return 1;
+}
+
+CVornString VornGetFullFileName(const std::string& name) {
+  if (name.empty()) return CVornString();
+  fs::path path(name);
+  if (path.is_relative()) {
+    std::error_code ec;
+    fs::path current = fs::current_path(ec);
+    path = (ec ? fs::path("/") : current) / path;
+  }
+  std::string full = path.lexically_normal().string();
+  while (full.size() > 1 && full.back() == '/') full.pop_back();
+  return CVornString(full);
+}
+
+int IsVornFileNameOK(int mode, const std::string& name, const std::string& /*ext*/, int check) {
+  if (name.empty()) return Refuse("No file name given.");
+  if (!IsWinFileName(name)) return Refuse(name + "\n\nThis path name contains invalid characters.");
+  return mode == 1 ? CheckInput(name) : CheckOutput(name, check);
+}
+
+std::string GetFileExtension(const std::string& path) {
+  size_t slash = path.rfind('/');
+  size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  size_t dot = path.rfind('.');
+  if (dot == std::string::npos || dot < nameStart) return "";
+  return path.substr(dot + 1);
+}

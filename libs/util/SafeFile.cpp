@@ -1,0 +1,150 @@
+#include "libs/util/SafeFile.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+namespace {
+
+void SetError(std::string* error, const std::string& text) {
+  if (error) *error = text;
+}
+
+std::string Reason(int err) { return strerror(err); }
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The permission bits a new file gets: 0644 less the process umask.
+mode_t NewFileMode() {
+  mode_t mask = umask(0);
+  umask(mask);
+  return 0644 & ~mask;
+}
+
+bool WriteAll(int fd, std::string_view content) {
+  const char* p = content.data();
+  size_t left = content.size();
+  while (left > 0) {
+    ssize_t n = write(fd, p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Makes the rename durable: a crash right after it leaves either the old or the new file.
+void SyncFolder(const std::string& folder) {
+  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
+
+// The file a write to path lands in: a symbolic link is followed, so the link stays.
+std::string WriteTarget(const std::string& path) {
+  struct stat info {};
+  if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+  char* real = realpath(path.c_str(), nullptr);
+  if (!real) return path;
+  std::string resolved = real;
+  free(real);
+  return resolved;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& name, std::string_view content, std::string* error) {
+  if (name.empty()) {
+    SetError(error, "No output file name was given.");
+    return false;
+  }
+  const std::string path = WriteTarget(name);
+  struct stat target {};
+  bool exists = stat(path.c_str(), &target) == 0;
+  if (exists && S_ISDIR(target.st_mode)) {
+    SetError(error, "Cannot write " + name + ": it is a folder.");
+    return false;
+  }
+  if (exists && !S_ISREG(target.st_mode)) {
+    SetError(error, "Cannot write " + name + ": it is not a regular file.");
+    return false;
+  }
+  mode_t mode = exists ? (target.st_mode & 07777) : NewFileMode();
+
+  const std::string folder = FolderOf(path);
+  std::string temp = (folder == "/" ? "" : folder) + "/.travo-XXXXXX";
+  int fd = mkstemp(temp.data());
+  if (fd < 0) {
+    SetError(error, "Cannot write " + name + ": " + Reason(errno) + ".");
+    return false;
+  }
+  bool ok = WriteAll(fd, content) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
+  int err = errno;
+  if (close(fd) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
+  if (ok && rename(temp.c_str(), path.c_str()) != 0) {
+    ok = false;
+    err = errno;
+  }
+  if (!ok) {
+    unlink(temp.c_str());
+    SetError(error, "Cannot write " + name + ": " + Reason(err) + ".");
+    return false;
+  }
+  SyncFolder(folder);
+  return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& content, std::string* error) {
+  content.clear();
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) {
+    int err = errno;
+    SetError(error, err == ENOENT ? "File " + path + " does not exist."
+                                  : "Cannot read " + path + ": " + Reason(err) + ".");
+    return false;
+  }
+  if (S_ISDIR(info.st_mode)) {
+    SetError(error, path + " is a folder, not a file.");
+    return false;
+  }
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    SetError(error, "Cannot read " + path + ": " + Reason(errno) + ".");
+    return false;
+  }
+  std::string data;
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int err = errno;
+      close(fd);
+      SetError(error, "Cannot read " + path + ": " + Reason(err) + ".");
+      return false;
+    }
+    data.append(buffer, static_cast<size_t>(n));
+  }
+  close(fd);
+  content = std::move(data);
+  return true;
+}
