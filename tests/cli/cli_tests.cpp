@@ -1,0 +1,195 @@
+// End-to-end tests of travo-convert-cli: its contract of arguments, messages and exit status.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include <nlohmann/json.hpp>
+
+#include "RecordingHost.h"
+#include "RunProcess.h"
+#include "libs/dict/DataDict.h"
+
+namespace {
+
+ProcessResult Cli(const TempDir& dir, const std::vector<std::string>& args) {
+  return RunProcess(TRAVO_CLI_PATH, args, dir.path().string());
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// A small dictionary with one of everything, texts untrimmed.
+CDataDict SampleDictionary() {
+  CDataDict dict;
+  dict.SetName("SURVEY");
+  dict.SetLabel("Survey ");
+  dict.SetRecTypeStart(1);
+  dict.SetRecTypeLen(1);
+  dict.SetZeroFill(true);
+  CDictLevel level;
+  level.SetName("QUEST");
+  level.SetLabel("Questionnaire");
+  dict.AddLevel(&level);
+  CDictItem id;
+  id.SetName("HH_ID");
+  id.SetLabel("Household id");
+  id.SetStart(2);
+  id.SetLen(4);
+  CDictRecord idItems;
+  idItems.AddItem(&id);
+  dict.GetLevel(0)->SetIdItemsRec(&idItems);
+  CDictValue value;
+  value.SetLabel("Refused");
+  value.SetName("MISSING");
+  value.SetSpecial(true);
+  value.SetValueType(MissingType);
+  CDictVPair pair("9", "");
+  value.AddVPair(&pair);
+  CDictVSet vset;
+  vset.SetName("AGE_VS1");
+  vset.SetLabel("Age");
+  vset.AddValue(&value);
+  CDictItem age;
+  age.SetName("AGE");
+  age.SetLabel("Age");
+  age.SetStart(6);
+  age.SetLen(2);
+  age.AddVSet(&vset);
+  CDictRecord person;
+  person.SetName("PERSON");
+  person.SetLabel("Person");
+  person.SetRecTypeVal("2");
+  person.SetMaxRecs(30);
+  person.SetRecLen(7);
+  person.AddItem(&age);
+  dict.GetLevel(0)->AddRecord(&person);
+  return dict;
+}
+
+std::vector<std::string> Keys(const nlohmann::ordered_json& object) {
+  std::vector<std::string> keys;
+  for (const auto& [key, value] : object.items()) keys.push_back(key);
+  return keys;
+}
+
+TEST(CliUsage, BadArgumentsExitWithStatusTwo) {
+  TempDir dir;
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"frobnicate"},
+      {"convert", "only-one.ddw"},
+      {"convert", "a.ddw", "b.dcf", "c.dcf"},
+      {"convert", "--kind", "7", "a.ddw", "b.dcf"},
+      {"convert", "--kind"},
+      {"convert", "a.txt", "b.dcf"},
+      {"convert", "--oem-codepage", "NO-SUCH-CODEPAGE", "a.ddw", "b.dcf"},
+      {"convert", "--bogus", "a.ddw", "b.dcf"},
+      {"inspect"},
+      {"inspect", "--xml", "a.dcf"},
+  };
+  for (const auto& args : cases) {
+    ProcessResult r = Cli(dir, args);
+    std::string joined;
+    for (const auto& a : args) joined += a + " ";
+    EXPECT_EQ(r.status, 2) << joined;
+    EXPECT_NE(r.err.find("usage: travo-convert-cli"), std::string::npos) << joined;
+  }
+}
+
+TEST(CliConvert, KindFiveOnlySaysItIsNotImplemented) {
+  TempDir dir;
+  const std::string input = dir.file("survey.dcf");
+  ASSERT_TRUE(SampleDictionary().Save(input));
+  for (const char* kind : {"5", "to-vesk"}) {
+    ProcessResult r = Cli(dir, {"convert", "--kind", kind, input, dir.file("survey.dic")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Travo 2.0 to VESK not implemented yet!\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("survey.dic")));
+  }
+}
+
+TEST(CliConvert, RefusesMissingInputAndMissingOutputFolder) {
+  TempDir dir;
+  ProcessResult missing = Cli(dir, {"convert", dir.file("absent.ddw"), dir.file("out.dcf")});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("absent.ddw"), std::string::npos);
+
+  const std::string input = dir.file("survey.ddw");
+  WriteFile(input, "[Dictionary]\nVersion=ORVA 4.1\n");
+  ProcessResult noFolder = Cli(dir, {"convert", input, dir.file("no/such/folder/out.dcf")});
+  EXPECT_EQ(noFolder.status, 1);
+  EXPECT_NE(noFolder.err.find("no/such/folder"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("no")));
+}
+
+TEST(CliConvert, ExistingOutputIsKeptUnlessTheUserSaysYes) {
+  TempDir dir;
+  const std::string input = dir.file("survey.dcf");
+  ASSERT_TRUE(SampleDictionary().Save(input));
+  const std::string output = dir.file("survey.dd");
+  WriteFile(output, "previous");
+  // No terminal to ask on: the answer is No and the file stays as it was.
+  ProcessResult r = Cli(dir, {"convert", input, output});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(ReadTextFile(output), "previous");
+}
+
+TEST(CliInspect, TravoDictionaryAsJsonHasTheContractKeys) {
+  TempDir dir;
+  const std::string path = dir.file("survey.dcf");
+  ASSERT_TRUE(SampleDictionary().Save(path));
+  ProcessResult r = Cli(dir, {"inspect", "--json", path});
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto json = nlohmann::ordered_json::parse(r.out);
+  using V = std::vector<std::string>;
+  EXPECT_EQ(Keys(json), (V{"format", "name", "label", "note", "recTypeStart", "recTypeLen", "posRelative",
+                           "zeroFill", "decChar", "levels"}));
+  EXPECT_EQ(json["format"], "travo-dictionary");
+  EXPECT_EQ(json["label"], "Survey ");  // texts exactly as held
+  const auto& level = json["levels"][0];
+  EXPECT_EQ(Keys(level), (V{"name", "label", "idItems", "records"}));
+  const V recordKeys{"name", "label", "note", "recTypeValue", "required", "maxRecs", "recLen", "items"};
+  EXPECT_EQ(Keys(level["idItems"]), recordKeys);
+  const auto& record = level["records"][0];
+  EXPECT_EQ(Keys(record), recordKeys);
+  EXPECT_EQ(record["maxRecs"], 30);
+  EXPECT_EQ(record["required"], false);
+  const auto& item = record["items"][0];
+  EXPECT_EQ(Keys(item), (V{"name", "label", "note", "start", "len", "occurs", "decimals", "dataType", "itemType",
+                           "decChar", "zeroFill", "valueSets"}));
+  EXPECT_EQ(item["start"], 6);
+  const auto& vset = item["valueSets"][0];
+  EXPECT_EQ(Keys(vset), (V{"name", "label", "note", "values"}));
+  const auto& value = vset["values"][0];
+  EXPECT_EQ(Keys(value), (V{"name", "label", "note", "valueType", "special", "pairs"}));
+  EXPECT_EQ(value["valueType"], 1);
+  EXPECT_EQ(value["special"], true);
+  EXPECT_EQ(value["pairs"][0], (nlohmann::ordered_json{{"from", "9"}, {"to", ""}}));
+}
+
+TEST(CliInspect, TextShowsTheTree) {
+  TempDir dir;
+  const std::string path = dir.file("survey.dcf");
+  ASSERT_TRUE(SampleDictionary().Save(path));
+  ProcessResult r = Cli(dir, {"inspect", path});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Record PERSON"), std::string::npos);
+  EXPECT_NE(r.out.find("Item AGE"), std::string::npos);
+  EXPECT_NE(r.out.find("[MISSING, missing]"), std::string::npos);
+}
+
+TEST(CliInspect, UnreadableFilesFailWithAReason) {
+  TempDir dir;
+  WriteFile(dir.file("broken.dcf"), "[Dictionary]\nVersion=Travo 4.0\n[Nonsense\n");
+  std::filesystem::create_directory(dir.file("folder.dcf"));
+  for (const char* name : {"broken.dcf", "absent.dcf", "folder.dcf", "notes.txt"}) {
+    ProcessResult r = Cli(dir, {"inspect", dir.file(name)});
+    EXPECT_EQ(r.status, 1) << name;
+    EXPECT_FALSE(r.err.empty()) << name;
+    EXPECT_TRUE(r.out.empty()) << name;
+  }
+}
+
+}  // namespace
