@@ -7,10 +7,13 @@
 #include <string>
 
 #include "libs/util/Host.h"
+#include "res/StringTable.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr int kInvalidPathCharsId = 151;  // "\n\nThis path name contains invalid characters."
 
 bool IsRefusedPathChar(unsigned char c) {
   if (c < 0x20 || c == 0x7F) return true;  // NUL and the other control characters
@@ -89,7 +92,7 @@ CVornString VornGetFullFileName(const std::string& name) {
 
 int IsVornFileNameOK(int mode, const std::string& name, const std::string& /*ext*/, int check) {
   if (name.empty()) return Refuse("No file name given.");
-  if (!IsWinFileName(name)) return Refuse(name + "\n\nThis path name contains invalid characters.");
+  if (!IsWinFileName(name)) return Refuse(name + LoadResString(kInvalidPathCharsId));
   return mode == 1 ? CheckInput(name) : CheckOutput(name, check);
 }
 
