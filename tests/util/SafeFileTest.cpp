@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "RecordingHost.h"
+#include "libs/util/SafeFile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+size_t EntriesIn(const fs::path& folder) {
+  size_t n = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(folder)) ++n;
+  return n;
+}
+
+mode_t ModeOf(const std::string& path) {
+  struct stat info {};
+  stat(path.c_str(), &info);
+  return info.st_mode & 07777;
+}
+
+TEST(SafeFile, WritesNewFilesAndReplacesOldOnesKeepingTheirMode) {
+  TempDir dir;
+  const std::string path = dir.file("out.dcf");
+  std::string error;
+  const std::string content("binary\0data\r\n", 13);
+  ASSERT_TRUE(WriteFileAtomically(path, content, &error)) << error;
+  EXPECT_EQ(Slurp(path), content);
+  mode_t mask = umask(0);
+  umask(mask);
+  EXPECT_EQ(ModeOf(path), 0644 & ~mask);
+
+  chmod(path.c_str(), 0600);
+  ASSERT_TRUE(WriteFileAtomically(path, "second", &error)) << error;
+  EXPECT_EQ(Slurp(path), "second");
+  EXPECT_EQ(ModeOf(path), 0600u);
+  EXPECT_EQ(EntriesIn(dir.path()), 1u) << "no temporary file is left";
+
+  ASSERT_TRUE(WriteFileAtomically(path, "", &error)) << error;
+  EXPECT_EQ(Slurp(path), "");
+}
+
+TEST(SafeFile, WritingThroughALinkKeepsTheLink) {
+  TempDir dir;
+  const std::string real = dir.file("real.dcf"), link = dir.file("link.dcf");
+  std::ofstream(real) << "old";
+  fs::create_symlink(real, link);
+  ASSERT_TRUE(WriteFileAtomically(link, "new"));
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(Slurp(real), "new");
+}
+
+TEST(SafeFile, FailuresNameTheFileAndLeaveNothingBehind) {
+  TempDir dir;
+  std::string error;
+  const std::string missingFolder = dir.file("none") + "/out.dcf";
+  EXPECT_FALSE(WriteFileAtomically(missingFolder, "x", &error));
+  EXPECT_EQ(error, "Cannot write " + missingFolder + ": No such file or directory.");
+
+  fs::create_directory(dir.file("sub"));
+  EXPECT_FALSE(WriteFileAtomically(dir.file("sub"), "x", &error));
+  EXPECT_EQ(error, "Cannot write " + dir.file("sub") + ": it is a folder.");
+  EXPECT_TRUE(fs::is_directory(dir.file("sub")));
+
+  EXPECT_FALSE(WriteFileAtomically("/dev/null", "x", &error));
+  EXPECT_EQ(error, "Cannot write /dev/null: it is not a regular file.");
+  EXPECT_FALSE(WriteFileAtomically("", "x", &error));
+  EXPECT_EQ(EntriesIn(dir.path()), 1u);
+}
+
+TEST(SafeFile, AFailedWriteKeepsTheOldFile) {
+  TempDir dir;
+  const std::string path = dir.file("out.dcf");
+  std::ofstream(path) << "old";
+  // A file-size limit makes the write fail part way, as a full disk would (even for root).
+  struct rlimit saved {};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  struct rlimit small = saved;
+  small.rlim_cur = 4096;
+  auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  std::string error;
+  bool written = WriteFileAtomically(path, std::string(100000, 'n'), &error);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, oldHandler);
+
+  EXPECT_FALSE(written);
+  EXPECT_EQ(error, "Cannot write " + path + ": File too large.");
+  EXPECT_EQ(Slurp(path), "old");
+  EXPECT_EQ(EntriesIn(dir.path()), 1u) << "the temporary file is removed";
+}
+
+TEST(SafeFile, ReadOnlyFolderFailsWithoutTouchingTheTarget) {
+  if (geteuid() == 0) GTEST_SKIP() << "root may write anywhere";
+  TempDir dir;
+  const std::string folder = dir.file("ro"), path = folder + "/out.dcf";
+  fs::create_directory(folder);
+  std::ofstream(path) << "old";
+  chmod(folder.c_str(), 0555);
+  std::string error;
+  EXPECT_FALSE(WriteFileAtomically(path, "new", &error));
+  EXPECT_EQ(error, "Cannot write " + path + ": Permission denied.");
+  chmod(folder.c_str(), 0755);
+  EXPECT_EQ(Slurp(path), "old");
+  EXPECT_EQ(EntriesIn(folder), 1u);
+}
+
+TEST(SafeFile, ReadWholeFileGivesContentOrAReason) {
+  TempDir dir;
+  const std::string path = dir.file("in.ddw");
+  const std::string content(200000, 'q');  // more than one read
+  ASSERT_TRUE(WriteFileAtomically(path, content));
+  std::string read, error;
+  ASSERT_TRUE(ReadWholeFile(path, read, &error)) << error;
+  EXPECT_EQ(read, content);
+
+  EXPECT_FALSE(ReadWholeFile(dir.file("none"), read, &error));
+  EXPECT_EQ(error, "File " + dir.file("none") + " does not exist.");
+  EXPECT_TRUE(read.empty());
+  EXPECT_FALSE(ReadWholeFile(dir.path().string(), read, &error));
+  EXPECT_EQ(error, dir.path().string() + " is a folder, not a file.");
+}
+
+}  // namespace
