@@ -14,8 +14,9 @@ int strreplace(char* s, char from, char to);  // replaces every from; returns th
 char* strcpymax(char* dest, const char* src, size_t max);
 // Splits text into pieces at runs of at least `minRun` separator characters. First call
 // with the text, then with nullptr to continue (strtok style, state in `context`).
-// Returns the next piece or nullptr; *offset gets the piece's offset in the original text.
+// Returns the next piece or nullptr; *offset gets the piece's offset in the original text
+// (when continuing, *offset must still hold the previous piece's offset).
 char* strgetparagraph(char* text, char separator, int minRun, char** context, int* offset);
-// Splits a path into folder, base name and extension (any may be null, each of at least
-// `size` bytes); returns path.
+// Splits a path into folder (without the last '/'), base name and extension (without the
+// dot); any may be null, each of at least `size` bytes (longer parts are cut); returns path.
 const char* strsfn(const char* path, char* folder, char* base, char* ext, size_t size);

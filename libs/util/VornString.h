@@ -47,8 +47,11 @@ class CVornString : public std::string {
   // and '_' only, starting with a letter, at most 32 characters (rules in docs/).
   void MakeName();
   // Removes the next token and the delimiter that ended it from the front of the text
-  // and returns the token. Leading delimiters are skipped. When found is given it gets
-  // the delimiter that ended the token, or '\0' at the end of the text.
+  // and returns the token. When blank is a delimiter, blanks around a delimiter belong to
+  // it (leading blanks are skipped, "1 , 2" ends "1" at the comma); other delimiters are
+  // never skipped, so ",," gives an empty token. A leading quoted text ('...' or "...")
+  // is taken whole, without its quotes. When found is given it gets the delimiter that
+  // ended the token, or '\0' at the end of the text. Rules in docs/utility.md.
   CVornString GetToken(const char* delimiters, char* found = nullptr, int reserved = 0);
 
   // Shows the text through the installed host; returns the answer (IDOK, IDYES, IDNO).
