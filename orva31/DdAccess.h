@@ -1,0 +1,113 @@
+#pragma once
+// The ORVA 3.1 file access layer. Reading opens one dictionary and serves its records,
+// items, value names and value pairs by index through small windows onto the file, so a
+// dictionary of any size is read in little memory. Writing builds a whole dictionary in
+// fixed-capacity tables in memory and writes it in one pass. There is one input file and
+// one output image per process; the layer is not re-entrant and shows no messages.
+//
+// Result codes: 0 or more success (for additions the new element's index in its parent);
+// -1 an I/O error, a file that contradicts itself, or no room; -2 an index out of range
+// (DdOpen: not an ORVA 3.1 dictionary); -3 another version; -4 marked not usable;
+// -5 in use by another process. Record -1 stands for COMMON everywhere.
+//
+// Names and texts are 8-bit OEM text as stored; every buffer is NUL-terminated.
+#include <string>
+
+enum : int {
+  DD_OK = 0,
+  DD_IO_ERROR = -1,
+  DD_NOT_FOUND = -2,  // DdOpen: not an ORVA 3.1 dictionary
+  DD_OTHER_VERSION = -3,
+  DD_NOT_USABLE = -4,
+  DD_IN_USE = -5,
+};
+
+// The reading windows and the image's capacities.
+enum : int {
+  DD_RECORD_WINDOW = 5,
+  DD_ITEM_WINDOW = 50,
+  DD_VALUE_NAME_WINDOW = 100,
+  DD_VALUE_WINDOW = 2000,
+  DD_MAX_RECORDS = 100,
+  DD_MAX_ITEMS = 1000,
+  DD_MAX_COMMON_ITEMS = 100,
+  DD_MAX_VALUE_NAMES = 2800,
+  DD_MAX_VALUE_BYTES = 20000,
+};
+
+struct DdFileInfo {
+  char date[9];  // 8 characters as stored
+  char time[9];
+  int maxRecordLength;
+  int numRecords;
+  int recTypeStart;  // 0-based, -1 none
+  int recTypeLen;    // -1 none
+};
+
+struct DdRecordInfo {
+  char name[17];           // 16 characters, blank padded
+  char recTypeValue[16];   // up to 15 characters; the writer keeps the first 12 bytes
+  int required;
+  int maxOccurrences;
+  int numItems;  // filled on reading only
+};
+
+struct DdItemInfo {
+  char name[17];
+  int start;  // 0-based
+  int length;
+  int dataType;  // 0 numeric, 1 alphanumeric
+  int decimals;
+  int occurrences;
+  int itemType;       // 0 item, 1 subitem
+  int numValueNames;  // filled on reading only
+};
+
+struct DdValueNameInfo {
+  char name[17];
+  int numPairs;  // filled on reading only
+};
+
+struct DdValuePair {
+  char from[16];  // on reading exactly the item length (at most 15) characters
+  char to[16];
+};
+
+// ---- Reading ----
+// Opens base + ".DD" (on a case-sensitive file system base + ".dd" next, then any letter
+// case of the extension in base's folder), takes a shared lock and checks the header.
+// Once a file was opened it stays open whatever the result, until DdClose.
+int DdOpen(const std::string& base, DdFileInfo* info);
+int DdGetRecord(int record, DdRecordInfo* info);
+int DdGetItem(int record, int item, DdItemInfo* info);
+int DdGetValueName(int record, int item, int valueName, DdValueNameInfo* info);
+int DdGetValue(int record, int item, int valueName, int pair, DdValuePair* value);
+int DdClose();
+
+// What the reading half has loaded since the last DdOpen: window loads and bytes read.
+struct DdReadStats {
+  long loads = 0;
+  long bytesRead = 0;
+};
+DdReadStats DdGetReadStats();
+
+// ---- Writing ----
+// Creates or opens base + ".dd" read-write (owner read/write on creation) without
+// truncating it and takes a write lock on it; returns 0 or -1 (errno tells why; EAGAIN or
+// EACCES: another process holds a lock on it).
+int DdCreate(const std::string& base);
+void DdNew();
+void DdSetRecordType(int start, int length);
+int DdAddRecord(const DdRecordInfo* info);
+int DdAddItem(int record, const DdItemInfo* info);
+int DdAddValueName(int record, int item, const DdValueNameInfo* info);
+int DdAddValue(int record, int item, int valueName, const DdValuePair* value);
+// Completes the header with the 8-character date and time and writes the image, then
+// cuts the file to its end. 0 or -1.
+int DdWrite(const char* date, const char* time);
+int DdCloseOutput();
+// The longest record over COMMON and record, or over COMMON and every record for -1.
+int DdMaxRecordLength(int record);
+
+// True when another process holds a lock on path that a writer would conflict with.
+bool DdFileInUse(const std::string& path);
