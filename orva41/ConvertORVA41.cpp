@@ -1,7 +1,167 @@
-#include "app/ConvertApp.h"
+// ORVA 4.1 text dictionary (.ddw) to Travo dictionary: the file and dictionary level, the
+// conversion (read, validate, save) and the read-only load that the inspect tool uses.
+#include <algorithm>
+#include <climits>
 
-bool CConvertApp::ConvertORVA41Dict(const CVornString&, const CVornString&) {
-  m_sMessage = "ORVA 4.1 to Travo conversion is not available in this build yet.";
-  m_sMessage.MessageBoxA(0);
-  return false;
+#include "app/ConvertApp.h"
+#include "libs/dict/DataDict.h"
+#include "libs/util/Host.h"
+#include "libs/util/ProgressDlg.h"
+#include "libs/util/SpecFile.h"
+#include "orva41/ORVA41Lines.h"
+#include "orva41/ORVA41Reader.h"
+#include "res/StringTable.h"
+
+using namespace orva41;
+
+namespace {
+
+constexpr const char* kVersion = "ORVA 4.1";
+
+// The progress bar counts in units of 100 bytes of the input.
+int ProgressUnits(long bytes) { return static_cast<int>(std::min<long>(bytes / 100, INT_MAX)); }
+
+std::string FileNamePart(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The file name without folder and extension, made a valid name. The extension is cut
+// from the file name, not the path, so that a dot in a folder name does not count.
+CVornString DefaultDictName(const std::string& path) {
+  std::string base = FileNamePart(path);
+  size_t dot = base.find_last_of('.');
+  if (dot != std::string::npos) base.resize(dot);
+  CVornString name(base);
+  name.MakeUpper();
+  name.MakeName();
+  return name;
+}
+
+void SetDictDefaults(CDataDict& dict, const std::string& path, const CVornString& name) {
+  dict.SetLabel(FileNamePart(path));
+  dict.SetName(name);
+  dict.SetNote("");
+  dict.SetRecTypeStart(0);
+  dict.SetRecTypeLen(0);
+  dict.SetPosRelative(false);
+  dict.SetZeroFill(true);
+  dict.SetDecChar(false);
+}
+
+bool ApplyDictCommand(CDataDict& dict, const CVornString& command, const CVornString& argument) {
+  if (IsCommand(command, "Label")) {
+    dict.SetLabel(argument);
+  } else if (IsCommand(command, "Name")) {
+    dict.SetName(DashesToUnderscores(argument));
+  } else if (IsCommand(command, "Note")) {
+    AppendNote(dict, argument);
+  } else if (IsCommand(command, "RecordTypeStart")) {
+    dict.SetRecTypeStart(ReadNumber(argument));
+  } else if (IsCommand(command, "RecordTypeLen")) {
+    dict.SetRecTypeLen(ReadNumber(argument));
+  } else if (!IsCommand(command, "QuestId")) {
+    return false;
+  }
+  return true;
+}
+
+// The one level of a converted dictionary, made by the first common or record section.
+CDictLevel* QuestLevel(CDataDict& dict) {
+  if (dict.GetNumLevels() == 0) {
+    CDictLevel level;
+    level.SetLabel(LoadResString(218));
+    level.SetName(LoadResString(219));
+    dict.AddLevel(&level);
+  }
+  return dict.GetLevel(0);
+}
+
+void OpenProgress(CProgressDlg& progress, long fileLength) {
+  progress.Create();
+  progress.SetWindowText(LoadResString(IDS_APP_TITLE));
+  progress.SetRange(0, std::max(1, ProgressUnits(fileLength)));
+  progress.SetStep(1);
+  progress.SetStatus(208);
+}
+
+// Moves the bar to where the reading stands; true when the user pressed Cancel.
+bool SectionRead(CProgressDlg* progress, const CSpecFile& file) {
+  if (!progress) return false;
+  progress->SetPos(ProgressUnits(file.GetPosition()));
+  return progress->CheckCancelButton();
+}
+
+}  // namespace
+
+Orva41ReadResult ReadORVA41Dictionary(CConvertApp& app, const std::string& path, CDataDict& dict,
+                                      CProgressDlg* progress) {
+  CSpecFile file(0);
+  if (!file.Open(path, 0)) {
+    app.m_sMessage = "Cannot open ORVA 4.1 Data Dictionary " + path + ":\n" + file.GetOpenError();
+    app.m_sMessage.MessageBoxA(MB_OK);
+    return Orva41ReadResult::CannotOpen;
+  }
+  const CVornString defaultName = DefaultDictName(path);
+  if (progress) OpenProgress(*progress, file.GetLength());
+
+  CVornString command, argument;
+  while (file.GetLine(command, argument, true) == 0) {
+    if (!IsSectionLine(command)) {
+      if (!ApplyDictCommand(dict, command, argument)) ReportUnknownCommand(app, file, command, argument, "=");
+    } else if (IsCommand(command, "[Dictionary]")) {
+      if (!file.IsVersionOK(kVersion)) {
+        if (progress) progress->DestroyWindow();
+        app.m_sMessage.LoadString(230);
+        app.m_sMessage.MessageBoxA(MB_OK);
+        return Orva41ReadResult::WrongVersion;
+      }
+      SetDictDefaults(dict, path, defaultName);
+    } else if (IsCommand(command, "[Common]")) {
+      app.ReadORVA41Record(file, QuestLevel(dict)->GetIdItemsRec(), true);
+      if (SectionRead(progress, file)) return Orva41ReadResult::Cancelled;
+    } else if (IsCommand(command, "[Record]")) {
+      CDictLevel* level = QuestLevel(dict);
+      CDictRecord record;
+      app.ReadORVA41Record(file, &record, false);
+      level->AddRecord(&record);
+      if (SectionRead(progress, file)) return Orva41ReadResult::Cancelled;
+    } else {
+      ReportUnknownSection(app, file, command);
+      file.SkipSection();
+    }
+  }
+  file.Close();
+  dict.BuildNameList();
+  return Orva41ReadResult::Read;
+}
+
+std::unique_ptr<CDataDict> LoadORVA41Dict(CConvertApp& app, const std::string& path, std::string* error) {
+  auto dict = std::make_unique<CDataDict>();
+  if (ReadORVA41Dictionary(app, path, *dict, nullptr) != Orva41ReadResult::Read) {
+    if (error) *error = app.m_sMessage;
+    return nullptr;
+  }
+  return dict;
+}
+
+bool CConvertApp::ConvertORVA41Dict(const CVornString& input, const CVornString& output) {
+  CDataDict dict;
+  CProgressDlg progress;
+  if (ReadORVA41Dictionary(*this, input, dict, &progress) != Orva41ReadResult::Read) return false;
+
+  progress.SetStatus(209);
+  CDDRuleMgr rules;
+  rules.SetCurrDict(&dict);
+  rules.IsValid(&dict, false, true, false);  // advisory: the dictionary is saved whatever it says
+  if (progress.CheckCancelButton()) return false;
+
+  progress.SetStatus(210);
+  const bool saved = dict.Save(output);
+  m_sMessage.LoadString(saved ? 234 : 235);
+  if (!saved && !dict.GetLastError().empty()) m_sMessage += "\n\n" + dict.GetLastError();
+  progress.DestroyWindow();
+  if (saved) MarkOutputWritten();
+  m_sMessage.MessageBoxA(MB_OK);
+  return true;
 }

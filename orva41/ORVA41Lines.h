@@ -1,0 +1,40 @@
+#pragma once
+// Helpers shared by the ORVA 4.1 dictionary reader and its section readers: recognising
+// lines, reading their arguments and reporting the lines that cannot be used.
+#include "libs/util/VornString.h"
+
+class CConvertApp;
+class CSpecFile;
+
+namespace orva41 {
+
+// A command whose first character is '[' is a section line.
+bool IsSectionLine(const CVornString& command);
+// Section names and keys compare without regard to letter case.
+bool IsCommand(const CVornString& command, const char* name);
+// The argument read as a decimal integer the way atoi does (leading blanks and a sign
+// accepted, reading stops at the first non-digit, no digits give 0), kept within int.
+int ReadNumber(const CVornString& argument);
+// Names in the old files may hold '-', which Travo names do not.
+CVornString DashesToUnderscores(CVornString text);
+// Several Note lines make a note of several lines.
+template <class T>
+void AppendNote(T& object, const CVornString& text) {
+  if (object.GetNote().empty()) {
+    object.SetNote(text);
+  } else {
+    object.SetNote(object.GetNote() + "\r\n" + text);
+  }
+}
+
+// "Unrecognized section name at line N." and the section line.
+void ReportUnknownSection(CConvertApp& app, const CSpecFile& file, const CVornString& command);
+// "Unrecognized command at line N." and the line, its command and argument joined by
+// equals ("=" at the dictionary level, " = " inside sections).
+void ReportUnknownCommand(CConvertApp& app, const CSpecFile& file, const CVornString& command,
+                          const CVornString& argument, const char* equals);
+// "Invalid syntax at line N." and the line as command=argument.
+void ReportInvalidSyntax(CConvertApp& app, const CSpecFile& file, const CVornString& command,
+                         const CVornString& argument);
+
+}  // namespace orva41

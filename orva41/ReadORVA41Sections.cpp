@@ -1,0 +1,308 @@
+// The section readers of the ORVA 4.1 text dictionary: a common or record section with
+// its items, an item with its value sets, a value set with its values, and one value.
+#include "app/ConvertApp.h"
+#include "libs/dict/DataDict.h"
+#include "libs/util/Host.h"
+#include "libs/util/Numbers.h"
+#include "libs/util/SpecFile.h"
+#include "orva41/ORVA41Lines.h"
+
+using namespace orva41;
+
+namespace {
+
+bool EndsItem(const CVornString& section) {
+  return IsCommand(section, "[Item]") || IsCommand(section, "[Record]");
+}
+
+bool EndsValueSet(const CVornString& section) { return IsCommand(section, "[ValueSet]") || EndsItem(section); }
+
+// The first character of the argument, upper-cased; '\0' for an empty argument.
+char FirstLetter(const CVornString& argument) {
+  return argument.empty() ? '\0' : static_cast<char>(std::toupper(static_cast<unsigned char>(argument[0])));
+}
+
+CVornString MadeName(CVornString text) {
+  text.MakeName();
+  return text;
+}
+
+// The name an unnamed item takes when its first value set starts: the label with its
+// dashes made underscores ("Head-of-household" gives "Head_of_household"). A label that
+// is still no valid name that way ("Age of head") is made one by MakeName instead, so
+// that no name with blanks or other strange characters reaches the dictionary.
+CVornString ItemNameFromLabel(const CVornString& label) {
+  CVornString name = DashesToUnderscores(label);
+  CVornString upper = name;
+  upper.MakeUpper();
+  return MadeName(upper) == upper ? name : MadeName(label);
+}
+
+CVornString RewriteNumber(const CVornString& text, int decimals, char decimalChar) {
+  char buffer[64];
+  return CVornString(dtoa(atod(text.c_str(), decimals), buffer, decimals, decimalChar, 0));
+}
+
+// The old files write numeric values as typed; Travo wants them in the item's decimals
+// with the user's decimal character.
+void NormaliseNumericValues(CDictItem& item, char decimalChar) {
+  const int decimals = item.GetDecimal();
+  for (int s = 0; s < item.GetNumVSets(); ++s) {
+    CDictVSet* vset = item.GetVSet(s);
+    for (int v = 0; v < vset->GetNumValues(); ++v) {
+      CDictValue* value = vset->GetValue(v);
+      if (value->IsSpecial()) continue;
+      for (int p = 0; p < value->GetNumVPairs(); ++p) {
+        CDictVPair* pair = value->GetVPair(p);
+        pair->SetFrom(RewriteNumber(pair->GetFrom(), decimals, decimalChar));
+        if (!pair->GetTo().empty()) pair->SetTo(RewriteNumber(pair->GetTo(), decimals, decimalChar));
+      }
+    }
+  }
+}
+
+// A value that is a single blank is how the old files write "not applicable".
+void MarkNotApplicable(CDictValue& value) {
+  if (value.GetNumVPairs() == 1 && value.GetVPair(0)->GetFrom().IsBlank() && !value.IsSpecial()) {
+    value.SetSpecial(true);
+    value.SetValueType(NotAppType);
+    value.SetName("NOTAPPL");
+  }
+}
+
+// Everything after the first ';' is the value's label; the range list keeps what is before.
+void TakeValueLabel(CVornString& rangeList, CDictValue& value) {
+  size_t semicolon = rangeList.find(';');
+  if (semicolon == std::string::npos) return;
+  value.SetLabel(rangeList.Mid(static_cast<int>(semicolon) + 1));
+  rangeList.resize(semicolon);
+}
+
+// Index of the ':' or ',' that separates the first range from what follows, -1 when there
+// is none. A leading quoted text separates nothing; an unclosed quote leaves no separator.
+int FindRangeSeparator(const CVornString& rangeList) {
+  size_t start = 0;
+  if (!rangeList.empty() && (rangeList[0] == '"' || rangeList[0] == '\'')) {
+    start = rangeList.find(rangeList[0], 1);
+    if (start == std::string::npos) return -1;
+  }
+  size_t separator = rangeList.find_first_of(":,", start);
+  return separator == std::string::npos ? -1 : static_cast<int>(separator);
+}
+
+// Reads the range list of a Value line into value's pairs. An empty range list continues
+// on the next line; a line that cannot continue it (or the end of the file) ends the
+// value with a message, and is given back so that it is read as what it is.
+void ReadValueRanges(CConvertApp& app, CSpecFile& file, CDictValue& value, const CVornString& command,
+                     const CVornString& argument) {
+  CVornString rangeList = argument;
+  TakeValueLabel(rangeList, value);
+  for (;;) {
+    const int separator = FindRangeSeparator(rangeList);
+    if (separator < 0 && rangeList.empty()) {
+      CVornString nextCommand, nextArgument;
+      if (file.GetLine(nextCommand, nextArgument, true) != 0) {
+        ReportInvalidSyntax(app, file, command, argument);
+        return;
+      }
+      if (file.GetState() == CSpecFile::SF_NOCONTINUE) {
+        ReportInvalidSyntax(app, file, nextCommand, nextArgument);
+        file.UngetLine();
+        return;
+      }
+      rangeList = nextCommand;
+      rangeList.TrimLeft();
+      TakeValueLabel(rangeList, value);
+      continue;
+    }
+    CVornString from, to;
+    bool done = true;
+    if (separator < 0) {
+      from = rangeList.GetToken(" ,");
+    } else {
+      char ender = '\0';
+      from = rangeList.GetToken(" ,:", &ender);
+      if (ender == ':') to = rangeList.GetToken(" ,");
+      done = rangeList.empty();
+    }
+    CDictVPair pair(from, to);
+    value.AddVPair(&pair);
+    if (done) return;
+  }
+}
+
+bool ApplyRecordCommand(CDictRecord& record, const CVornString& command, const CVornString& argument) {
+  if (IsCommand(command, "Label")) {
+    record.SetLabel(argument);
+  } else if (IsCommand(command, "Name")) {
+    record.SetName(DashesToUnderscores(argument));
+  } else if (IsCommand(command, "Note")) {
+    AppendNote(record, argument);
+  } else if (IsCommand(command, "RecordTypeValue")) {
+    CVornString tokens = argument;
+    record.SetRecTypeVal(tokens.GetToken(" ,"));
+  } else if (IsCommand(command, "RecordLen")) {
+    record.SetRecLen(ReadNumber(argument));
+  } else if (IsCommand(command, "Required")) {
+    record.SetRequired(FirstLetter(argument) == 'Y');
+  } else if (IsCommand(command, "MaxRecords")) {
+    record.SetMaxRecs(ReadNumber(argument));
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool ApplyItemCommand(CDictItem& item, const CVornString& command, const CVornString& argument) {
+  if (IsCommand(command, "Label")) {
+    item.SetLabel(argument);
+  } else if (IsCommand(command, "Name")) {
+    item.SetName(DashesToUnderscores(argument));
+  } else if (IsCommand(command, "Note")) {
+    AppendNote(item, argument);
+  } else if (IsCommand(command, "Start")) {
+    item.SetStart(ReadNumber(argument));
+  } else if (IsCommand(command, "Len")) {
+    item.SetLen(ReadNumber(argument));
+  } else if (IsCommand(command, "ItemType")) {
+    const char type = FirstLetter(argument);
+    if (type == 'I') item.SetItemType(Item);
+    if (type == 'S') item.SetItemType(SubItem);
+  } else if (IsCommand(command, "DataType")) {
+    const char type = FirstLetter(argument);
+    if (type == 'N') item.SetDataType(NumericType);
+    if (type == 'A' || type == 'M') item.SetDataType(AlphaType);
+  } else if (IsCommand(command, "Occurrences")) {
+    item.SetOccurs(ReadNumber(argument));
+  } else if (IsCommand(command, "Decimal")) {
+    item.SetDecimal(ReadNumber(argument));
+  } else if (!IsCommand(command, "Signed")) {
+    return false;
+  }
+  return true;
+}
+
+bool ApplyValueSetCommand(CDictVSet& vset, const CVornString& command, const CVornString& argument) {
+  if (IsCommand(command, "Label")) {
+    vset.SetLabel(argument);
+  } else if (IsCommand(command, "Note")) {
+    AppendNote(vset, argument);
+  } else if (!IsCommand(command, "Name")) {  // value set names are generated
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void CConvertApp::ReadORVA41Record(CSpecFile& specFile, CDictRecord* record, bool common) {
+  CVornString command, argument;
+  bool inSubitemRun = false;
+  while (specFile.GetLine(command, argument, true) == 0) {
+    if (!IsSectionLine(command)) {
+      if (!ApplyRecordCommand(*record, command, argument)) {
+        ReportUnknownCommand(*this, specFile, command, argument, " = ");
+      }
+    } else if (IsCommand(command, "[Item]")) {
+      CDictItem item;
+      item.SetZeroFill(true);
+      ReadORVA41Item(specFile, &item);
+      if (item.GetDataType() == NumericType) NormaliseNumericValues(item, GetDecimalChar());
+      // Travo has no subitems among the id items: a run of them replaces the item they
+      // subdivide, and the user is told once per run.
+      const bool promoted = common && item.GetItemType() == SubItem;
+      if (promoted) {
+        if (!inSubitemRun) {
+          if (record->GetNumItems() > 0) record->RemoveItemAt(record->GetNumItems() - 1);
+          m_sMessage.LoadString(273);
+          m_sMessage.MessageBoxA(MB_OK);
+        }
+        item.SetItemType(Item);
+      }
+      inSubitemRun = promoted;
+      record->AddItem(&item);
+    } else if (IsCommand(command, "[Record]")) {
+      specFile.UngetLine();
+      break;
+    } else {
+      ReportUnknownSection(*this, specFile, command);
+      specFile.SkipSection();
+    }
+  }
+  if (record->GetName().empty()) record->SetName(MadeName(record->GetLabel()));
+}
+
+void CConvertApp::ReadORVA41Item(CSpecFile& specFile, CDictItem* item) {
+  CVornString command, argument;
+  while (specFile.GetLine(command, argument, true) == 0) {
+    if (!IsSectionLine(command)) {
+      if (!ApplyItemCommand(*item, command, argument)) {
+        ReportUnknownCommand(*this, specFile, command, argument, " = ");
+      }
+    } else if (IsCommand(command, "[ValueSet]")) {
+      CDictVSet vset;
+      vset.SetLabel(item->GetLabel());
+      if (item->GetName().empty()) item->SetName(ItemNameFromLabel(item->GetLabel()));
+      vset.SetName(item->GetName() + "_VS" + std::to_string(item->GetNumVSets() + 1));
+      ReadORVA41ValueSet(specFile, &vset);
+      item->AddVSet(&vset);
+    } else if (EndsItem(command)) {
+      specFile.UngetLine();
+      break;
+    } else {
+      ReportUnknownSection(*this, specFile, command);
+      specFile.SkipSection();
+    }
+  }
+  if (item->GetName().empty()) item->SetName(MadeName(item->GetLabel()));
+}
+
+void CConvertApp::ReadORVA41ValueSet(CSpecFile& specFile, CDictVSet* vset) {
+  CVornString command, argument;
+  while (specFile.GetLine(command, argument, true) == 0) {
+    if (!IsSectionLine(command)) {
+      if (IsCommand(command, "Value")) {
+        specFile.UngetLine();
+        CDictValue value;
+        ReadORVA41Value(specFile, &value);
+        MarkNotApplicable(value);
+        vset->AddValue(&value);
+      } else if (!ApplyValueSetCommand(*vset, command, argument)) {
+        ReportUnknownCommand(*this, specFile, command, argument, " = ");
+      }
+    } else if (EndsValueSet(command)) {
+      specFile.UngetLine();
+      break;
+    } else {
+      ReportUnknownSection(*this, specFile, command);
+      specFile.SkipSection();
+    }
+  }
+}
+
+void CConvertApp::ReadORVA41Value(CSpecFile& specFile, CDictValue* value) {
+  CVornString command, argument;
+  bool started = false;
+  while (specFile.GetLine(command, argument, true) == 0) {
+    if (!IsSectionLine(command)) {
+      if (IsCommand(command, "Note")) {
+        AppendNote(*value, argument);
+      } else if (IsCommand(command, "Value")) {
+        if (started) {  // the next value begins
+          specFile.UngetLine();
+          break;
+        }
+        started = true;
+        ReadValueRanges(*this, specFile, *value, command, argument);
+      } else {
+        ReportUnknownCommand(*this, specFile, command, argument, " = ");
+      }
+    } else if (EndsValueSet(command)) {
+      specFile.UngetLine();
+      break;
+    } else {
+      ReportUnknownSection(*this, specFile, command);
+      specFile.SkipSection();
+    }
+  }
+}
