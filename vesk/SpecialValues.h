@@ -1,0 +1,17 @@
+#pragma once
+// The special values of VESK data: doubles one unit in the last place below 1.0e50,
+// 1.0e51, 1.0e52 and 1.0e53, compared bit for bit. They are process-wide so that every
+// part of the library and the converter compares against the same values.
+
+extern double MISSING;     // no answer given
+extern double NOTAPPL;     // question not applicable
+extern double DEFAULT;     // invalid or unreadable value
+extern double BLANK;       // an all-blank numeric field
+extern double MARKER_MIN;  // MISSING again: values at or above it are markers, not data
+
+// Sets the five values from their constant bit patterns. They start with those values
+// already; calling it again restores them after a caller changed one.
+void InitSpecialValues();
+
+// True when a and b have the same bits (how special values are compared).
+bool SameBits(double a, double b);
