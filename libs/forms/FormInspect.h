@@ -1,0 +1,16 @@
+#pragma once
+// What `inspect` shows of a forms file: JSON with fixed keys (docs/fmf-format.md), or a
+// short outline in text.
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+class CDEFormFile;
+
+// Keys keep the order of docs/fmf-format.md. Items carry the same numbers ("id") as in
+// the .fmf file; a form refers to an item it does not own as {"ref": id}.
+nlohmann::ordered_json FormFileToJson(const CDEFormFile& formFile);
+
+// A few lines: the header, the dictionaries, counts of each kind of object, then one line
+// per level, group (top groups of levels) and form.
+std::string DescribeFormFile(const CDEFormFile& formFile);
