@@ -122,9 +122,8 @@ Orva41ReadResult ReadORVA41Dictionary(CConvertApp& app, const std::string& path,
       if (SectionRead(progress, file)) return Orva41ReadResult::Cancelled;
     } else if (IsCommand(command, "[Record]")) {
       CDictLevel* level = QuestLevel(dict);
-      CDictRecord record;
-      app.ReadORVA41Record(file, &record, false);
-      level->AddRecord(&record);
+      const CDictRecord fresh;
+      app.ReadORVA41Record(file, level->GetRecord(level->AddRecord(&fresh)), false);
       if (SectionRead(progress, file)) return Orva41ReadResult::Cancelled;
     } else {
       ReportUnknownSection(app, file, command);

@@ -3,6 +3,8 @@
 #include <string>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
+#include <strings.h>
 
 #include "app/ConvertApp.h"
 #include "libs/util/Host.h"
@@ -34,7 +36,10 @@ void ReportAtLine(CConvertApp& app, int stringId, const CSpecFile& file, const s
 
 bool IsSectionLine(const CVornString& command) { return !command.empty() && command[0] == '['; }
 
-bool IsCommand(const CVornString& command, const char* name) { return command.CompareNoCase(name) == 0; }
+bool IsCommand(const CVornString& command, const char* name) {
+  const size_t length = std::strlen(name);  // most lines differ in length: no folding needed
+  return command.size() == length && strncasecmp(command.data(), name, length) == 0;
+}
 
 int ReadNumber(const CVornString& argument) {
   long value = std::strtol(argument.c_str(), nullptr, 10);

@@ -1,5 +1,7 @@
 // The section readers of the ORVA 4.1 text dictionary: a common or record section with
 // its items, an item with its value sets, a value set with its values, and one value.
+// Each object is added empty to its parent and then read in place: the model stores deep
+// copies, and copying a whole item or record once it is read costs more than reading it.
 #include "app/ConvertApp.h"
 #include "libs/dict/DataDict.h"
 #include "libs/util/Host.h"
@@ -204,23 +206,24 @@ void CConvertApp::ReadORVA41Record(CSpecFile& specFile, CDictRecord* record, boo
         ReportUnknownCommand(*this, specFile, command, argument, " = ");
       }
     } else if (IsCommand(command, "[Item]")) {
-      CDictItem item;
-      item.SetZeroFill(true);
-      ReadORVA41Item(specFile, &item);
-      if (item.GetDataType() == NumericType) NormaliseNumericValues(item, GetDecimalChar());
+      CDictItem fresh;
+      fresh.SetZeroFill(true);
+      const int index = record->AddItem(&fresh);
+      CDictItem* item = record->GetItem(index);
+      ReadORVA41Item(specFile, item);
+      if (item->GetDataType() == NumericType) NormaliseNumericValues(*item, GetDecimalChar());
       // Travo has no subitems among the id items: a run of them replaces the item they
       // subdivide, and the user is told once per run.
-      const bool promoted = common && item.GetItemType() == SubItem;
+      const bool promoted = common && item->GetItemType() == SubItem;
       if (promoted) {
         if (!inSubitemRun) {
-          if (record->GetNumItems() > 0) record->RemoveItemAt(record->GetNumItems() - 1);
+          if (index > 0) record->RemoveItemAt(index - 1);
           m_sMessage.LoadString(273);
           m_sMessage.MessageBoxA(MB_OK);
         }
-        item.SetItemType(Item);
+        item->SetItemType(Item);
       }
       inSubitemRun = promoted;
-      record->AddItem(&item);
     } else if (IsCommand(command, "[Record]")) {
       specFile.UngetLine();
       break;
@@ -240,12 +243,11 @@ void CConvertApp::ReadORVA41Item(CSpecFile& specFile, CDictItem* item) {
         ReportUnknownCommand(*this, specFile, command, argument, " = ");
       }
     } else if (IsCommand(command, "[ValueSet]")) {
-      CDictVSet vset;
-      vset.SetLabel(item->GetLabel());
+      CDictVSet fresh;
+      fresh.SetLabel(item->GetLabel());
       if (item->GetName().empty()) item->SetName(ItemNameFromLabel(item->GetLabel()));
-      vset.SetName(item->GetName() + "_VS" + std::to_string(item->GetNumVSets() + 1));
-      ReadORVA41ValueSet(specFile, &vset);
-      item->AddVSet(&vset);
+      fresh.SetName(item->GetName() + "_VS" + std::to_string(item->GetNumVSets() + 1));
+      ReadORVA41ValueSet(specFile, item->GetVSet(item->AddVSet(&fresh)));
     } else if (EndsItem(command)) {
       specFile.UngetLine();
       break;
@@ -263,10 +265,10 @@ void CConvertApp::ReadORVA41ValueSet(CSpecFile& specFile, CDictVSet* vset) {
     if (!IsSectionLine(command)) {
       if (IsCommand(command, "Value")) {
         specFile.UngetLine();
-        CDictValue value;
-        ReadORVA41Value(specFile, &value);
-        MarkNotApplicable(value);
-        vset->AddValue(&value);
+        const CDictValue fresh;
+        CDictValue* value = vset->GetValue(vset->AddValue(&fresh));
+        ReadORVA41Value(specFile, value);
+        MarkNotApplicable(*value);
       } else if (!ApplyValueSetCommand(*vset, command, argument)) {
         ReportUnknownCommand(*this, specFile, command, argument, " = ");
       }

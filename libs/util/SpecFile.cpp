@@ -7,19 +7,21 @@
 
 namespace {
 
-constexpr const char* kBlanks = " \t\r\n\v\f";
 constexpr const char* kUtf8Bom = "\xEF\xBB\xBF";
+
+// Spaces, tabs, CR, LF, vertical tabs and form feeds.
+bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// Index of the first character at or after first that is not a blank; end when none.
+size_t SkipBlanks(const std::string& line, size_t first, size_t end) {
+  while (first < end && IsBlank(line[first])) ++first;
+  return first;
+}
 
 void AssignTrimmed(CVornString& target, const std::string& line, size_t first, size_t end, bool trim) {
   if (trim) {
-    size_t b = line.find_first_not_of(kBlanks, first);
-    if (b == std::string::npos || b >= end) {
-      target.clear();
-      return;
-    }
-    size_t e = line.find_last_not_of(kBlanks, end - 1);
-    first = b;
-    end = e + 1;
+    first = SkipBlanks(line, first, end);
+    while (end > first && IsBlank(line[end - 1])) --end;
   }
   target.assign(line, first, end - first);
 }
@@ -32,12 +34,9 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
   return true;
 }
 
-// Index of the first character that is not a blank, npos for a blank line.
-size_t FirstNonBlank(const std::string& line) { return line.find_first_not_of(kBlanks); }
-
 bool IsSectionLine(const std::string& line) {
-  size_t b = FirstNonBlank(line);
-  return b != std::string::npos && line[b] == '[';
+  size_t b = SkipBlanks(line, 0, line.size());
+  return b < line.size() && line[b] == '[';
 }
 
 }  // namespace
@@ -64,8 +63,8 @@ struct CSpecFile::Impl {
       position += static_cast<long>(line.size()) + (in.eof() ? 0 : 1);
       if (physicalLines == 1 && line.compare(0, 3, kUtf8Bom) == 0) line.erase(0, 3);
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      size_t b = FirstNonBlank(line);
-      if (b == std::string::npos || line[b] == ';') continue;
+      size_t b = SkipBlanks(line, 0, line.size());
+      if (b == line.size() || line[b] == ';') continue;
       lineOfLine = physicalLines;
       return true;
     }
