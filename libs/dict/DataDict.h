@@ -3,7 +3,15 @@
 // and records, a record holds items, an item holds value sets, a value set holds values,
 // a value holds from/to pairs. Positions count from 1. Every Add/Insert operation stores
 // a deep copy of what it is given and returns the new index; the caller keeps its object.
-// The .dcf file format is described in docs/dcf-format.md.
+// Null pointers given to them are ignored (result -1).
+//
+// Copies: copy construction copies everything, the links to the outside included (an item
+// copy keeps its record and dictionary; a record copy its level and dictionary), while
+// the children of the copy point to the copy. Assignment copies the contents and keeps the
+// target's own links. Storing an object in a dictionary sets every back link.
+//
+// The .dcf file format is described in docs/dcf-format.md, the rules behind
+// CDDRuleMgr and the name list in docs/dictionary-rules.md.
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +30,13 @@ enum ITEM_TYPE { Item = 0, SubItem = 1 };
 // Kind of a value.
 enum VALUE_TYPE { NoneType = 0, MissingType = 1, NotAppType = 2, DefaultType = 3 };
 
+// The integer setters map numbers the enums do not hold: data type 0 is numeric and any
+// other number alpha, item type 0 an item and any other a subitem, value types outside
+// 0..3 are NoneType. The model so never holds a value its enum cannot represent.
+inline DATA_TYPE ToDataType(int t) { return t == 0 ? NumericType : AlphaType; }
+inline ITEM_TYPE ToItemType(int t) { return t == 0 ? Item : SubItem; }
+inline VALUE_TYPE ToValueType(int t) { return t >= 0 && t <= 3 ? static_cast<VALUE_TYPE>(t) : NoneType; }
+
 class CDictVPair {
  public:
   CDictVPair() = default;
@@ -33,6 +48,7 @@ class CDictVPair {
   bool operator==(const CDictVPair&) const = default;
 
  private:
+  friend class DcfReader;
   CVornString m_sFrom;
   CVornString m_sTo;
 };
@@ -46,8 +62,8 @@ class CDictValue {
   void SetLabel(const CVornString& s) { m_sLabel = s; }
   void SetNote(const CVornString& s) { m_sNote = s; }
   VALUE_TYPE GetValueType() const { return m_eValueType; }
-  void SetValueType(VALUE_TYPE t) { m_eValueType = t; }
-  void SetValueType(int t) { m_eValueType = static_cast<VALUE_TYPE>(t); }
+  void SetValueType(VALUE_TYPE t) { m_eValueType = ToValueType(t); }
+  void SetValueType(int t) { m_eValueType = ToValueType(t); }
   bool IsSpecial() const { return m_bSpecial; }
   void SetSpecial(bool b) { m_bSpecial = b; }
 
@@ -55,10 +71,12 @@ class CDictValue {
   CDictVPair* GetVPair(int i) { return &m_aPairs.at(i); }
   const CDictVPair* GetVPair(int i) const { return &m_aPairs.at(i); }
   int AddVPair(const CDictVPair* pair);
+  int AddVPair(CDictVPair&& pair);
   void RemoveVPairAt(int i);
   bool operator==(const CDictValue&) const = default;
 
  private:
+  friend class DcfReader;
   CVornString m_sName, m_sLabel, m_sNote;
   VALUE_TYPE m_eValueType = NoneType;
   bool m_bSpecial = false;
@@ -78,10 +96,12 @@ class CDictVSet {
   CDictValue* GetValue(int i) { return &m_aValues.at(i); }
   const CDictValue* GetValue(int i) const { return &m_aValues.at(i); }
   int AddValue(const CDictValue* value);
+  int AddValue(CDictValue&& value);
   void RemoveValueAt(int i);
   bool operator==(const CDictVSet&) const = default;
 
  private:
+  friend class DcfReader;
   CVornString m_sName, m_sLabel, m_sNote;
   std::vector<CDictValue> m_aValues;
 };
@@ -90,7 +110,7 @@ class CDictItem {
  public:
   CDictItem() = default;
   CDictItem(const CDictItem& other);  // deep copy, symbol kept; record/dict links kept
-  CDictItem& operator=(const CDictItem& other);
+  CDictItem& operator=(const CDictItem& other);  // deep copy; keeps this item's links
   virtual ~CDictItem() = default;
 
   const CVornString& GetName() const { return m_sName; }
@@ -108,16 +128,17 @@ class CDictItem {
   int GetDecimal() const { return m_iDecimal; }
   void SetDecimal(int i) { m_iDecimal = i; }
   DATA_TYPE GetDataType() const { return m_eDataType; }
-  void SetDataType(DATA_TYPE t) { m_eDataType = t; }
-  void SetDataType(int t) { m_eDataType = static_cast<DATA_TYPE>(t); }
+  void SetDataType(DATA_TYPE t) { m_eDataType = ToDataType(t); }
+  void SetDataType(int t) { m_eDataType = ToDataType(t); }
   ITEM_TYPE GetItemType() const { return m_eItemType; }
-  void SetItemType(ITEM_TYPE t) { m_eItemType = t; }
-  void SetItemType(int t) { m_eItemType = static_cast<ITEM_TYPE>(t); }
+  void SetItemType(ITEM_TYPE t) { m_eItemType = ToItemType(t); }
+  void SetItemType(int t) { m_eItemType = ToItemType(t); }
   bool GetDecChar() const { return m_bDecChar; }
   void SetDecChar(bool b) { m_bDecChar = b; }
   bool GetZeroFill() const { return m_bZeroFill; }
   void SetZeroFill(bool b) { m_bZeroFill = b; }
-  // An int that callers attach to the item; kept unchanged, also through copies.
+  // An int that callers attach to the item; kept unchanged, also through copies. It is a
+  // run-time handle: not written to the .dcf file and not compared by operator==.
   int GetSymbol() const { return m_iSymbol; }
   void SetSymbol(int s) { m_iSymbol = s; }
   // Index of the item within its record, kept for callers that lay out forms.
@@ -133,13 +154,16 @@ class CDictItem {
   CDictVSet* GetVSet(int i) { return &m_aVSets.at(i); }
   const CDictVSet* GetVSet(int i) const { return &m_aVSets.at(i); }
   int AddVSet(const CDictVSet* vset);
+  int AddVSet(CDictVSet&& vset);
   void RemoveVSetAt(int i);
   void RemoveAllVSets() { m_aVSets.clear(); }
 
-  // Equality of the stored fields (links and son number excluded).
+  // Equality of the stored fields (links, son number and symbol excluded).
   bool operator==(const CDictItem& other) const;
 
  private:
+  friend class DcfReader;
+  void CopyContents(const CDictItem& other);
   CVornString m_sName, m_sLabel, m_sNote;
   int m_iStart = 1, m_iLen = 1, m_iOccurs = 1, m_iDecimal = 0;
   DATA_TYPE m_eDataType = NumericType;
@@ -155,8 +179,8 @@ class CDictItem {
 class CDictRecord {
  public:
   CDictRecord() = default;
-  CDictRecord(const CDictRecord& other);  // deep copy
-  CDictRecord& operator=(const CDictRecord& other);  // deep copy
+  CDictRecord(const CDictRecord& other);  // deep copy; keeps the source's level and dict
+  CDictRecord& operator=(const CDictRecord& other);  // deep copy; keeps this record's links
   virtual ~CDictRecord();
 
   const CVornString& GetName() const { return m_sName; }
@@ -176,12 +200,14 @@ class CDictRecord {
   CDictLevel* GetLevel() const { return m_pLevel; }
   void SetLevel(CDictLevel* l) { m_pLevel = l; }
   CDataDict* GetDataDict() const { return m_pDataDict; }
-  void SetDataDict(CDataDict* d) { m_pDataDict = d; }
+  void SetDataDict(CDataDict* d);  // the record's and every item's
 
   int GetNumItems() const { return static_cast<int>(m_aItems.size()); }
   CDictItem* GetItem(int i) { return m_aItems.at(i).get(); }
   const CDictItem* GetItem(int i) const { return m_aItems.at(i).get(); }
   int AddItem(const CDictItem* item);  // the copy's record is this record
+  int AddItem(CDictItem&& item);
+  // Inserts before index (clamped to 0..GetNumItems()); returns where the copy stands.
   int InsertItemAt(int index, const CDictItem* item);
   void RemoveItemAt(int index);
   void RemoveAllItems() { m_aItems.clear(); }
@@ -190,6 +216,9 @@ class CDictRecord {
   bool operator==(const CDictRecord& other) const;
 
  private:
+  friend class DcfReader;
+  void CopyContents(const CDictRecord& other);
+  CDictItem* Adopt(int index, std::unique_ptr<CDictItem> item);
   CVornString m_sName, m_sLabel, m_sNote, m_sRecTypeVal;
   bool m_bRequired = false;
   int m_iMaxRecs = 1;
@@ -201,9 +230,9 @@ class CDictRecord {
 
 class CDictLevel {
  public:
-  CDictLevel();
-  CDictLevel(const CDictLevel& other);  // deep copy
-  CDictLevel& operator=(const CDictLevel& other);
+  CDictLevel();  // with an empty id-items record
+  CDictLevel(const CDictLevel& other);  // deep copy; keeps the source's dictionary link
+  CDictLevel& operator=(const CDictLevel& other);  // deep copy; keeps this level's link
   virtual ~CDictLevel();
 
   const CVornString& GetName() const { return m_sName; }
@@ -213,9 +242,10 @@ class CDictLevel {
   void SetLabel(const CVornString& s) { m_sLabel = s; }
   void SetNote(const CVornString& s) { m_sNote = s; }
 
+  // Never null: a level always has an id-items record, empty at first.
   CDictRecord* GetIdItemsRec() { return m_pIdItems.get(); }
   const CDictRecord* GetIdItemsRec() const { return m_pIdItems.get(); }
-  void SetIdItemsRec(const CDictRecord* rec);  // stores a copy
+  void SetIdItemsRec(const CDictRecord* rec);  // stores a copy; null empties it
 
   int GetNumRecords() const { return static_cast<int>(m_aRecords.size()); }
   CDictRecord* GetRecord(int i) { return m_aRecords.at(i).get(); }
@@ -227,7 +257,10 @@ class CDictLevel {
 
  private:
   friend class CDataDict;
+  friend class DcfReader;
+  void CopyContents(const CDictLevel& other);
   void Relink(CDataDict* dict);  // sets every child's back links
+  void Link(CDictRecord* rec);
   CVornString m_sName, m_sLabel, m_sNote;
   std::unique_ptr<CDictRecord> m_pIdItems;
   std::vector<std::unique_ptr<CDictRecord>> m_aRecords;
@@ -266,23 +299,33 @@ class CDataDict {
 
   // The name list: a hash index of every name (dictionary, levels, records, items, value
   // sets) to where it stands. BuildNameList makes it; UpdateNameList re-indexes after a
-  // change (level/record -1 means everything).
+  // change: level -1 everything, record -1 the whole level, record -2 the level's id-items
+  // record, otherwise that record. The list is a snapshot: renames and edits below the
+  // dictionary are seen after the matching update. Queries build it when it is missing
+  // (after Open, AddLevel or assignment).
   void BuildNameList();
   void UpdateNameList(int level = -1, int record = -1);
-  // Finds a named item; fills the indexes given (record -1 for the id-items record,
-  // vset -1 when the name is the item's) and returns the item, or null.
+  // Finds a named item, or the item whose value set has that name; fills the indexes given
+  // (record -1 for the id-items record, vset -1 when the name is the item's) and returns
+  // the item, or null.
   const CDictItem* LookupName(const CVornString& name, int* level = nullptr, int* record = nullptr,
                               int* item = nullptr, int* vset = nullptr) const;
-  // True when name is used nowhere (letter case ignored) except at the place given;
-  // -1 means any place.
+  CDictItem* LookupName(const CVornString& name, int* level = nullptr, int* record = nullptr,
+                        int* item = nullptr, int* vset = nullptr);
+  // True when name is used nowhere (letter case ignored) except at the place given: the
+  // place of a level (level), a record (level, record), an item (level, record, item;
+  // record -1 for an id item) or a value set (all four). -1 for level names no place, so
+  // IsNameUnique(name) is true when the name is free.
   bool IsNameUnique(const CVornString& name, int level = -1, int record = -1, int item = -1,
                     int vset = -1) const;
-  // A name made from name (cut to fit, with a numeric suffix) that the list does not hold.
+  // A valid name made from name (made a name, cut to fit, with a numeric suffix 1, 2, ...)
+  // that is unique in the sense of IsNameUnique for the place given.
   CVornString GetUniqueName(const CVornString& name, int level = -1, int record = -1, int item = -1,
                             int vset = -1) const;
 
   // Reads a .dcf file; false with the reason in GetLastError (naming the line) when it
-  // cannot be read. The dictionary is left empty on failure.
+  // cannot be read; shown in a message box too unless silent. The dictionary is left
+  // empty on failure.
   bool Open(const std::string& path, bool silent = true);
   // Writes the .dcf file atomically; false with the reason in GetLastError.
   bool Save(const std::string& path);
@@ -290,17 +333,23 @@ class CDataDict {
 
   bool operator==(const CDataDict& other) const;  // every stored field
 
+  struct NameIndex;  // the name list's index, defined inside the library
+
  private:
-  struct NameIndex;
+  friend class DcfReader;
+  void CopyContents(const CDataDict& other);
+  const NameIndex& Names() const;
   CVornString m_sName, m_sLabel, m_sNote;
   int m_iRecTypeStart = 0, m_iRecTypeLen = 0;
   bool m_bPosRelative = false, m_bZeroFill = false, m_bDecChar = false;
   std::vector<std::unique_ptr<CDictLevel>> m_aLevels;
-  std::unique_ptr<NameIndex> m_pNames;
+  mutable std::unique_ptr<NameIndex> m_pNames;
   std::string m_sLastError;
 };
 
 // .dcf text of a dictionary and back (used by Open and Save, and by tools that work in memory).
+// DcfFromText accepts exactly the texts DcfToText writes; on failure it returns false, sets
+// error to "line N: ..." and leaves dict empty.
 std::string DcfToText(const CDataDict& dict);
 bool DcfFromText(const std::string& text, CDataDict& dict, std::string* error);
 
@@ -309,10 +358,13 @@ class CDDRuleMgr {
  public:
   void SetCurrDict(CDataDict* dict) { m_pDict = dict; }
   CDataDict* GetCurrDict() const { return m_pDict; }
-  // True when the dictionary is acceptable. The flags choose which checks run:
-  // bNames checks names, bPositions items inside their records and subitems inside
-  // their parents, bValues value pairs against their items. Problems found are listed
-  // in GetProblems.
+  // True when the dictionary is acceptable; the verdict is advisory and nothing is changed.
+  // The flags choose which checks run: bNames valid and unique names; bPositions item
+  // layout (positive start, length and occurrences, decimals within the length, items
+  // inside the record length when one is set, subitems inside their parent item, record
+  // type values no longer than the record type); bValues value pairs against their item
+  // (numbers that fit a numeric item, texts that fit an alpha item, ranges in order).
+  // A null dict means the current one. Problems found are listed in GetProblems.
   bool IsValid(CDataDict* dict, bool bNames, bool bPositions, bool bValues);
   const std::vector<std::string>& GetProblems() const { return m_aProblems; }
   bool IsNameUnique(const CVornString& name, int level = -1, int record = -1, int item = -1,

@@ -1,0 +1,344 @@
+// Reads .dcf text (docs/dcf-format.md). The reader accepts exactly what DcfWriter.cpp
+// writes: sections and keys in their fixed order, every text in its one written form. So
+// a file that reads can be written back byte for byte, and a damaged file is refused with
+// the line where it stops making sense. It reads line by line, keeps no recursion and
+// allocates only for what the lines hold.
+#include "libs/dict/DcfReader.h"
+
+#include <charconv>
+#include <initializer_list>
+#include <cstring>
+#include <string>
+
+#include "libs/dict/DataDict.h"
+#include "libs/dict/DcfEscape.h"
+#include "libs/dict/DcfSyntax.h"
+
+namespace {
+
+using dcf::LineSource;
+using dcf::TextKind;
+
+// Thrown inside the reader only; ReadDcf turns it into its result.
+struct ParseError {
+  std::string text;
+};
+
+// The section last opened, which decides what may come next.
+enum class Section { Dictionary, Level, IdItems, Record, Item, ValueSet };
+
+// The value lines that may follow a Value line, in their fixed order.
+constexpr const char* kValueExtras[] = {dcf::kValueName, dcf::kValueNote, dcf::kValueType, dcf::kValueSpecial};
+
+// Splits "Key=rest"; false when the line has no '='.
+bool SplitKey(std::string_view line, std::string_view& key, std::string_view& value) {
+  size_t eq = line.find('=');
+  if (eq == std::string_view::npos) return false;
+  key = line.substr(0, eq);
+  value = line.substr(eq + 1);
+  return true;
+}
+
+// A whole number in its one written form: optional '-', no leading zeros, no "-0".
+bool ParseCanonicalInt(std::string_view text, int& value) {
+  if (text.empty() || text.front() == '+') return false;
+  const size_t digits = text.front() == '-' ? 1 : 0;
+  if (digits == text.size()) return false;
+  if (text[digits] == '0' && (text.size() > digits + 1 || digits == 1)) return false;
+  auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  return result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
+}  // namespace
+
+class DcfReader {
+ public:
+  DcfReader(LineSource& source, CDataDict& dict) : source_(source), dict_(dict) {}
+
+  void Read() {
+    ReadDictionarySection();
+    while (NextLine()) {
+      if (!line_.empty()) Fail("expected a blank line before the next section, found '" + dcf::Excerpt(line_) + "'");
+      if (!NextLine()) Fail("the file ends after a blank line");
+      OpenSection(line_);
+    }
+    if (section_ == Section::Level) Fail(lineNo_ + 1, "the file ends before the level's [IdItems] section");
+  }
+
+ private:
+  [[noreturn]] void Fail(int line, const std::string& what) {
+    throw ParseError{"line " + std::to_string(line) + ": " + what};
+  }
+  [[noreturn]] void Fail(const std::string& what) { Fail(lineNo_, what); }
+
+  // Moves to the next line; false at the end of the input.
+  bool NextLine() {
+    if (pushedBack_) {
+      pushedBack_ = false;
+      ++lineNo_;
+      return true;
+    }
+    switch (source_.Next(line_)) {
+      case LineSource::Line:
+        ++lineNo_;
+        return true;
+      case LineSource::End:
+        return false;
+      case LineSource::Unterminated:
+        Fail(lineNo_ + 1, "the last line has no line end (the file may be cut short)");
+      case LineSource::Failed:
+        break;
+    }
+    Fail(lineNo_ + 1, source_.Failure());
+  }
+  void PushBack() {
+    pushedBack_ = true;
+    --lineNo_;
+  }
+
+  // The value of the next line, which must be "key=...".
+  std::string_view ExpectKey(const char* key) {
+    if (!NextLine()) Fail(lineNo_ + 1, std::string("the file ends where ") + key + "= was expected");
+    const size_t n = std::strlen(key);
+    if (line_.size() <= n || line_[n] != '=' || line_.compare(0, n, key) != 0)
+      Fail(std::string("expected ") + key + "=, found '" + dcf::Excerpt(line_) + "'");
+    return line_.substr(n + 1);
+  }
+
+  void DecodeText(const char* key, std::string_view written, std::string& target, TextKind kind) {
+    std::string reason;
+    if (!dcf::Unescape(written, target, &reason)) Fail(std::string(key) + ": " + reason);
+    if (!dcf::IsCanonical(written, target, kind)) {
+      std::string expected;
+      dcf::AppendEscaped(expected, target, kind);
+      Fail(std::string(key) + " is written '" + dcf::Excerpt(written) + "' but must be written '" +
+           dcf::Excerpt(expected) + "'");
+    }
+  }
+
+  void ReadText(const char* key, std::string& target) { DecodeText(key, ExpectKey(key), target, TextKind::Plain); }
+
+  int ReadNumber(const char* key) { return ParseNumber(key, ExpectKey(key)); }
+  int ParseNumber(const char* key, std::string_view text) {
+    int value = 0;
+    if (!ParseCanonicalInt(text, value))
+      Fail(std::string(key) + " must be a whole number (no '+', no leading zeros, within the int range), found '" +
+           dcf::Excerpt(text) + "'");
+    return value;
+  }
+
+  bool ReadFlag(const char* key) {
+    std::string_view word = ExpectKey(key);
+    if (word == dcf::kYes) return true;
+    if (word == dcf::kNo) return false;
+    Fail(std::string(key) + " must be Yes or No, found '" + dcf::Excerpt(word) + "'");
+  }
+
+  // One of the enum words; the result is the enum's number.
+  template <typename E, typename WordOf>
+  E ReadWord(const char* key, std::string_view word, WordOf wordOf, std::initializer_list<E> choices) {
+    std::string allowed;
+    for (E e : choices) {
+      if (word == wordOf(e)) return e;
+      allowed += allowed.empty() ? "" : ", ";
+      allowed += wordOf(e);
+    }
+    Fail(std::string(key) + " must be one of " + allowed + ", found '" + dcf::Excerpt(word) + "'");
+  }
+
+  void ReadDictionarySection() {
+    if (!NextLine() || line_ != dcf::kDictionarySection) Fail(1, "a .dcf file starts with the line [Dictionary]");
+    std::string_view version = ExpectKey(dcf::kVersion);
+    if (version != dcf::kVersionText)
+      Fail("unsupported version '" + dcf::Excerpt(version) + "' (this program reads Travo 4.0)");
+    ReadText(dcf::kName, dict_.m_sName);
+    ReadText(dcf::kLabel, dict_.m_sLabel);
+    ReadText(dcf::kNote, dict_.m_sNote);
+    dict_.m_iRecTypeStart = ReadNumber(dcf::kRecordTypeStart);
+    dict_.m_iRecTypeLen = ReadNumber(dcf::kRecordTypeLen);
+    dict_.m_bPosRelative = ReadFlag(dcf::kRelativePositions);
+    dict_.m_bZeroFill = ReadFlag(dcf::kZeroFill);
+    dict_.m_bDecChar = ReadFlag(dcf::kDecimalChar);
+    section_ = Section::Dictionary;
+  }
+
+  void OpenSection(std::string_view header) {
+    const bool inLevel = section_ != Section::Dictionary && section_ != Section::Level;
+    if (section_ == Section::Level && header != dcf::kIdItemsSection)
+      Fail("a [Level] section must be followed by its [IdItems] section");
+    if (header == dcf::kLevelSection) {
+      ReadLevel();
+    } else if (header == dcf::kIdItemsSection) {
+      if (section_ != Section::Level) Fail("[IdItems] may only follow a [Level] section");
+      ReadRecord(*level_->m_pIdItems, Section::IdItems);
+    } else if (header == dcf::kRecordSection) {
+      if (!inLevel) Fail("[Record] comes before any [Level]");
+      level_->m_aRecords.push_back(std::make_unique<CDictRecord>());
+      level_->Link(level_->m_aRecords.back().get());
+      ReadRecord(*level_->m_aRecords.back(), Section::Record);
+    } else if (header == dcf::kItemSection) {
+      if (!inLevel) Fail("[Item] comes before any [Level]");
+      ReadItem();
+    } else if (header == dcf::kValueSetSection) {
+      if (section_ != Section::Item && section_ != Section::ValueSet) Fail("[ValueSet] must follow an [Item] section");
+      ReadValueSet();
+    } else {
+      Fail("expected a section header ([Level], [IdItems], [Record], [Item] or [ValueSet]), found '" +
+           dcf::Excerpt(header) + "'");
+    }
+  }
+
+  void ReadLevel() {
+    dict_.m_aLevels.push_back(std::make_unique<CDictLevel>());
+    level_ = dict_.m_aLevels.back().get();
+    level_->Relink(&dict_);
+    ReadText(dcf::kName, level_->m_sName);
+    ReadText(dcf::kLabel, level_->m_sLabel);
+    ReadText(dcf::kNote, level_->m_sNote);
+    section_ = Section::Level;
+  }
+
+  void ReadRecord(CDictRecord& rec, Section section) {
+    ReadText(dcf::kName, rec.m_sName);
+    ReadText(dcf::kLabel, rec.m_sLabel);
+    ReadText(dcf::kNote, rec.m_sNote);
+    ReadText(dcf::kRecordTypeValue, rec.m_sRecTypeVal);
+    rec.m_bRequired = ReadFlag(dcf::kRequired);
+    rec.m_iMaxRecs = ReadNumber(dcf::kMaxRecords);
+    rec.m_iRecLen = ReadNumber(dcf::kRecordLen);
+    record_ = &rec;
+    section_ = section;
+  }
+
+  void ReadItem() {
+    record_->m_aItems.push_back(std::make_unique<CDictItem>());
+    CDictItem& item = *record_->m_aItems.back();
+    item.SetRecord(record_);
+    item.SetDataDict(&dict_);
+    ReadText(dcf::kName, item.m_sName);
+    ReadText(dcf::kLabel, item.m_sLabel);
+    ReadText(dcf::kNote, item.m_sNote);
+    item.m_iStart = ReadNumber(dcf::kStart);
+    item.m_iLen = ReadNumber(dcf::kLen);
+    item.m_iOccurs = ReadNumber(dcf::kOccurrences);
+    item.m_iDecimal = ReadNumber(dcf::kDecimal);
+    item.m_eDataType = ReadWord(dcf::kDataType, ExpectKey(dcf::kDataType), dcf::DataTypeWord, {NumericType, AlphaType});
+    item.m_eItemType = ReadWord(dcf::kItemType, ExpectKey(dcf::kItemType), dcf::ItemTypeWord, {Item, SubItem});
+    item.m_bDecChar = ReadFlag(dcf::kDecimalChar);
+    item.m_bZeroFill = ReadFlag(dcf::kZeroFill);
+    item_ = &item;
+    section_ = Section::Item;
+  }
+
+  void ReadValueSet() {
+    item_->m_aVSets.emplace_back();
+    // The value set is filled in place; nothing else is added to the item meanwhile.
+    CDictVSet& vset = item_->m_aVSets.back();
+    ReadText(dcf::kName, vset.m_sName);
+    ReadText(dcf::kLabel, vset.m_sLabel);
+    ReadText(dcf::kNote, vset.m_sNote);
+    section_ = Section::ValueSet;
+    CDictValue* value = nullptr;
+    size_t nextExtra = 0;
+    std::string_view key, text;
+    while (NextLine()) {
+      if (line_.empty() || !SplitKey(line_, key, text)) {
+        if (!line_.empty()) Fail("unexpected line '" + dcf::Excerpt(line_) + "' in a [ValueSet] section");
+        PushBack();
+        break;
+      }
+      if (key == dcf::kValue) {
+        value = &vset.m_aValues.emplace_back();
+        ReadValue(text, *value);
+        nextExtra = 0;
+        continue;
+      }
+      size_t extra = 0;
+      while (extra < std::size(kValueExtras) && key != kValueExtras[extra]) ++extra;
+      if (extra == std::size(kValueExtras)) Fail("unexpected line '" + dcf::Excerpt(line_) + "' in a [ValueSet] section");
+      if (!value) Fail(std::string(kValueExtras[extra]) + "= must follow a Value= line");
+      if (extra < nextExtra)
+        Fail(std::string(kValueExtras[extra]) +
+             "= is repeated or out of order (a value's lines are Value, ValueName, ValueNote, ValueType, "
+             "ValueSpecial)");
+      nextExtra = extra + 1;
+      ReadValueExtra(extra, text, *value);
+    }
+    for (auto& v : vset.m_aValues) v.m_aPairs.shrink_to_fit();
+    vset.m_aValues.shrink_to_fit();
+  }
+
+  // The fields of a value that are written only when they differ from the default.
+  void ReadValueExtra(size_t extra, std::string_view text, CDictValue& value) {
+    const char* key = kValueExtras[extra];
+    auto mustDiffer = [&](bool isDefault) {
+      if (isDefault) Fail(std::string(key) + "=" + dcf::Excerpt(text) + " is the default and must be left out");
+    };
+    switch (extra) {
+      case 0:
+        DecodeText(key, text, value.m_sName, TextKind::Plain);
+        mustDiffer(value.m_sName.empty());
+        break;
+      case 1:
+        DecodeText(key, text, value.m_sNote, TextKind::Plain);
+        mustDiffer(value.m_sNote.empty());
+        break;
+      case 2:
+        value.m_eValueType =
+            ReadWord(key, text, dcf::ValueTypeWord, {NoneType, MissingType, NotAppType, DefaultType});
+        mustDiffer(value.m_eValueType == NoneType);
+        break;
+      default:
+        mustDiffer(text == dcf::kNo);
+        if (text != dcf::kYes) Fail(std::string(key) + " must be Yes, found '" + dcf::Excerpt(text) + "'");
+        value.m_bSpecial = true;
+        break;
+    }
+  }
+
+  // "pairs;label" as AppendValueText writes it.
+  void ReadValue(std::string_view text, CDictValue& value) {
+    const size_t semicolon = dcf::FindUnescaped(text, ';');
+    if (semicolon == std::string_view::npos) Fail("Value needs a ';' between its pairs and its label");
+    DecodeText(dcf::kLabel, text.substr(semicolon + 1), value.m_sLabel, TextKind::Plain);
+    std::string_view pairs = text.substr(0, semicolon);
+    std::string reason;
+    while (!pairs.empty()) {
+      const size_t comma = dcf::FindUnescaped(pairs, ',');
+      std::string_view piece = pairs.substr(0, comma);
+      const size_t colon = dcf::FindUnescaped(piece, ':');
+      CDictVPair& pair = value.m_aPairs.emplace_back();
+      if (!dcf::Unescape(piece.substr(0, colon), pair.m_sFrom, &reason) ||
+          (colon != std::string_view::npos && !dcf::Unescape(piece.substr(colon + 1), pair.m_sTo, &reason)))
+        Fail("Value: " + reason);
+      if (comma == std::string_view::npos) break;
+      pairs.remove_prefix(comma + 1);
+      if (pairs.empty()) value.m_aPairs.emplace_back();  // a trailing ',' (refused just below)
+    }
+    std::string expected;
+    dcf::AppendValueText(expected, value);
+    if (expected != text)
+      Fail("Value is written '" + dcf::Excerpt(text) + "' but must be written '" + dcf::Excerpt(expected) + "'");
+  }
+
+  LineSource& source_;
+  CDataDict& dict_;
+  std::string_view line_;
+  int lineNo_ = 0;
+  bool pushedBack_ = false;
+  Section section_ = Section::Dictionary;
+  CDictLevel* level_ = nullptr;
+  CDictRecord* record_ = nullptr;
+  CDictItem* item_ = nullptr;
+};
+
+bool dcf::ReadDcf(LineSource& source, CDataDict& dict, std::string* error) {
+  try {
+    DcfReader(source, dict).Read();
+    return true;
+  } catch (const ParseError& e) {
+    dict = CDataDict();
+    if (error) *error = e.text;
+    return false;
+  }
+}

@@ -1,0 +1,139 @@
+// Writes a dictionary as .dcf text (docs/dcf-format.md). The reader in DcfReader.cpp
+// accepts exactly this output, so the two must change together.
+#include <charconv>
+#include <string>
+
+#include "libs/dict/DataDict.h"
+#include "libs/dict/DcfEscape.h"
+#include "libs/dict/DcfSyntax.h"
+
+namespace {
+
+using dcf::TextKind;
+
+class DcfWriter {
+ public:
+  std::string Write(const CDataDict& dict) {
+    WriteDictionary(dict);
+    for (int l = 0; l < dict.GetNumLevels(); ++l) WriteLevel(*dict.GetLevel(l));
+    return std::move(out_);
+  }
+
+ private:
+  void Section(const char* header) {
+    if (!out_.empty()) out_ += '\n';
+    out_ += header;
+    out_ += '\n';
+  }
+  void Key(const char* key) {
+    out_ += key;
+    out_ += '=';
+  }
+  void Text(const char* key, const std::string& text) {
+    Key(key);
+    dcf::AppendEscaped(out_, text, TextKind::Plain);
+    out_ += '\n';
+  }
+  void Number(const char* key, int value) {
+    Key(key);
+    char buffer[16];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out_.append(buffer, result.ptr);
+    out_ += '\n';
+  }
+  void Word(const char* key, const char* word) {
+    Key(key);
+    out_ += word;
+    out_ += '\n';
+  }
+  void Flag(const char* key, bool value) { Word(key, value ? dcf::kYes : dcf::kNo); }
+
+  void WriteDictionary(const CDataDict& d) {
+    Section(dcf::kDictionarySection);
+    Word(dcf::kVersion, dcf::kVersionText);
+    Text(dcf::kName, d.GetName());
+    Text(dcf::kLabel, d.GetLabel());
+    Text(dcf::kNote, d.GetNote());
+    Number(dcf::kRecordTypeStart, d.GetRecTypeStart());
+    Number(dcf::kRecordTypeLen, d.GetRecTypeLen());
+    Flag(dcf::kRelativePositions, d.GetPosRelative());
+    Flag(dcf::kZeroFill, d.GetZeroFill());
+    Flag(dcf::kDecimalChar, d.GetDecChar());
+  }
+
+  void WriteLevel(const CDictLevel& level) {
+    Section(dcf::kLevelSection);
+    Text(dcf::kName, level.GetName());
+    Text(dcf::kLabel, level.GetLabel());
+    Text(dcf::kNote, level.GetNote());
+    WriteRecord(dcf::kIdItemsSection, *level.GetIdItemsRec());
+    for (int r = 0; r < level.GetNumRecords(); ++r) WriteRecord(dcf::kRecordSection, *level.GetRecord(r));
+  }
+
+  void WriteRecord(const char* header, const CDictRecord& rec) {
+    Section(header);
+    Text(dcf::kName, rec.GetName());
+    Text(dcf::kLabel, rec.GetLabel());
+    Text(dcf::kNote, rec.GetNote());
+    Text(dcf::kRecordTypeValue, rec.GetRecTypeVal());
+    Flag(dcf::kRequired, rec.GetRequired());
+    Number(dcf::kMaxRecords, rec.GetMaxRecs());
+    Number(dcf::kRecordLen, rec.GetRecLen());
+    for (int i = 0; i < rec.GetNumItems(); ++i) WriteItem(*rec.GetItem(i));
+  }
+
+  void WriteItem(const CDictItem& item) {
+    Section(dcf::kItemSection);
+    Text(dcf::kName, item.GetName());
+    Text(dcf::kLabel, item.GetLabel());
+    Text(dcf::kNote, item.GetNote());
+    Number(dcf::kStart, item.GetStart());
+    Number(dcf::kLen, item.GetLen());
+    Number(dcf::kOccurrences, item.GetOccurs());
+    Number(dcf::kDecimal, item.GetDecimal());
+    Word(dcf::kDataType, dcf::DataTypeWord(item.GetDataType()));
+    Word(dcf::kItemType, dcf::ItemTypeWord(item.GetItemType()));
+    Flag(dcf::kDecimalChar, item.GetDecChar());
+    Flag(dcf::kZeroFill, item.GetZeroFill());
+    for (int v = 0; v < item.GetNumVSets(); ++v) WriteValueSet(*item.GetVSet(v));
+  }
+
+  void WriteValueSet(const CDictVSet& vset) {
+    Section(dcf::kValueSetSection);
+    Text(dcf::kName, vset.GetName());
+    Text(dcf::kLabel, vset.GetLabel());
+    Text(dcf::kNote, vset.GetNote());
+    for (int v = 0; v < vset.GetNumValues(); ++v) WriteValue(*vset.GetValue(v));
+  }
+
+  // Value=<pairs>;<label>, then the value's other fields when they are not the default.
+  void WriteValue(const CDictValue& value) {
+    Key(dcf::kValue);
+    dcf::AppendValueText(out_, value);
+    out_ += '\n';
+    if (!value.GetName().empty()) Text(dcf::kValueName, value.GetName());
+    if (!value.GetNote().empty()) Text(dcf::kValueNote, value.GetNote());
+    if (value.GetValueType() != NoneType) Word(dcf::kValueType, dcf::ValueTypeWord(value.GetValueType()));
+    if (value.IsSpecial()) Flag(dcf::kValueSpecial, true);
+  }
+
+  std::string out_;
+};
+
+}  // namespace
+
+std::string DcfToText(const CDataDict& dict) { return DcfWriter().Write(dict); }
+
+void dcf::AppendValueText(std::string& out, const CDictValue& value) {
+  for (int p = 0; p < value.GetNumVPairs(); ++p) {
+    const CDictVPair& pair = *value.GetVPair(p);
+    if (p > 0) out += ',';
+    dcf::AppendEscaped(out, pair.GetFrom(), TextKind::Pair);
+    if (!pair.GetTo().empty() || pair.GetFrom().empty()) {
+      out += ':';
+      dcf::AppendEscaped(out, pair.GetTo(), TextKind::Pair);
+    }
+  }
+  out += ';';
+  dcf::AppendEscaped(out, value.GetLabel(), TextKind::Plain);
+}
