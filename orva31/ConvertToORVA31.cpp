@@ -1,7 +1,347 @@
-#include "app/ConvertApp.h"
+// Conversion kind 2: a Travo dictionary into an ORVA 3.1 dictionary (.dd). The file is
+// written under a temporary name in the target's folder and renamed over the target only
+// when it is complete, so a failed conversion leaves whatever was there before.
+#include <sys/stat.h>
+#include <unistd.h>
 
-bool CConvertApp::ConvertToORVA31Dict(const CVornString&, const CVornString&) {
-  m_sMessage = "Travo to ORVA 3.1 conversion is not available in this build yet.";
-  m_sMessage.MessageBoxA(0);
-  return false;
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "app/ConvertApp.h"
+#include "libs/dict/DataDict.h"
+#include "libs/util/Numbers.h"
+#include "libs/util/ProgressDlg.h"
+#include "orva31/ConvertSupport.h"
+#include "orva31/DdAccess.h"
+
+using orva31::ResText;
+using orva31::ShowString;
+
+namespace {
+
+enum : int {
+  IDS_CONVERTING = 208,
+  IDS_MORE_THAN_ONE_LEVEL = 260,
+  IDS_CANNOT_OPEN_OUTPUT = 261,
+  IDS_OUTPUT_IN_USE = 262,
+  IDS_SAVE_IO_ERROR = 263,
+  IDS_CANNOT_ADD_RECORD = 265,
+  IDS_NUMERIC_TOO_LONG = 266,
+  IDS_CANNOT_ADD_ITEM = 267,
+  IDS_TOO_MANY_VALUE_NAMES = 268,
+  IDS_TOO_MANY_VALUES = 269,
+  IDS_NAME_TRUNCATED = 270,
+  IDS_DECIMAL_CHARACTER = 271,
+  IDS_VALUES_NOT_SAVED = 272,
+};
+
+constexpr int kOrvaNameLength = 16;
+constexpr int kTextField = 15;  // record type and value fields
+constexpr int kNoRecordTypeLength = 16;
+
+// The header's 8-character date: MM/DD/YYYY becomes MM/DD/YY.
+std::string HeaderDate(const std::string& date) {
+  std::string text = date;
+  if (text.size() == 10) text = text.substr(0, 6) + text.substr(8);
+  else if (text.size() == 9) text = text.substr(0, 5) + text.substr(7);
+  text.resize(std::max<size_t>(text.size(), 8), ' ');
+  return text.substr(0, 8);
+}
+
+// The header's 8-character time, with a leading zero on a one-digit hour.
+std::string HeaderTime(const std::string& time) {
+  std::string text = time.size() > 1 && time[1] == ':' ? "0" + time : time;
+  return text.substr(0, 8);
+}
+
+CVornString ToOem(const CVornString& text) {
+  CVornString oem = text;
+  oem.CharToOemA();
+  return oem;
+}
+
+// Copies at most max bytes of text to the start of field (no terminator added).
+void PlaceText(char* field, const std::string& text, size_t max) {
+  std::memcpy(field, text.data(), std::min(text.size(), max));
+}
+
+// A field of size blanks ended by a NUL.
+void BlankField(char* field, int size) {
+  std::memset(field, ' ', size);
+  field[size] = '\0';
+}
+
+// A record or item name for ORVA 3.1: '-' for '_', in the OEM code page, at most 16
+// bytes (message 270 when cut, without a '-' left at the cut end), in a 17-byte name
+// field. Returns the name as written, in the host code page, for messages.
+CVornString OrvaName(CVornString& message, const CVornString& travoName, char* field) {
+  CVornString name = travoName;
+  name.Replace('_', '-');
+  CVornString oem = ToOem(name);
+  if (oem.GetLength() > kOrvaNameLength) {
+    message.Format(ResText(IDS_NAME_TRUNCATED), travoName.c_str());
+    message.MessageBoxA(0);
+    oem = oem.Left(kOrvaNameLength);
+    while (!oem.IsEmpty() && oem.back() == '-') oem.pop_back();
+  }
+  BlankField(field, kOrvaNameLength);
+  PlaceText(field, oem, kOrvaNameLength);
+  CVornString shown = oem;
+  shown.OemToCharA();
+  return shown;
+}
+
+// The record type field: 15 blanks with a NUL after the first typeLength characters,
+// the value at its start.
+void RecordTypeField(const CVornString& value, int typeLength, char* field) {
+  BlankField(field, kTextField);
+  const int length = std::min(typeLength, kTextField);
+  field[length] = '\0';
+  PlaceText(field, ToOem(value), length);
+}
+
+// One side of a value pair as ORVA stores it: numbers right-aligned in the item's width
+// with implied decimals, other texts as they are.
+void PairText(const CDictItem& item, bool asNumber, const CVornString& text, char* field) {
+  BlankField(field, kTextField);
+  if (asNumber) {
+    char buffer[64];
+    dtoc(atod(text.c_str(), 0), buffer, item.GetLen(), item.GetDecimal(), ' ', 1);
+    PlaceText(field, buffer, kTextField);
+  } else {
+    PlaceText(field, ToOem(text), kTextField);
+  }
+}
+
+// Adds the values of the item's only value set to the image; 0 after a message.
+int AddValues(CConvertApp& app, const CDictItem& item) {
+  const CDictVSet* vset = item.GetVSet(0);
+  for (int v = 0; v < vset->GetNumValues(); ++v) {
+    const CDictValue* value = vset->GetValue(v);
+    DdValueNameInfo name = {};
+    BlankField(name.name, kOrvaNameLength);
+    PlaceText(name.name, ToOem(value->GetLabel()), kOrvaNameLength);
+    if (DdAddValueName(app.m_nOrvaRecord, app.m_nOrvaItem, &name) < 0) {
+      ShowString(app.m_sMessage, IDS_TOO_MANY_VALUE_NAMES);
+      return 0;
+    }
+    const bool asNumber = item.GetDataType() == NumericType && !value->IsSpecial();
+    for (int k = 0; k < value->GetNumVPairs(); ++k) {
+      const CDictVPair* pair = value->GetVPair(k);
+      DdValuePair stored = {};
+      PairText(item, asNumber, pair->GetFrom(), stored.from);
+      if (pair->GetTo().IsEmpty())
+        std::memcpy(stored.to, stored.from, sizeof stored.to);  // a single value: to = from
+      else
+        PairText(item, asNumber, pair->GetTo(), stored.to);
+      if (DdAddValue(app.m_nOrvaRecord, app.m_nOrvaItem, v, &stored) < 0) {
+        ShowString(app.m_sMessage, IDS_TOO_MANY_VALUES);
+        return 0;
+      }
+    }
+  }
+  return 1;
+}
+
+// Adds one item, with its values, to the current ORVA record; 0 after a message.
+int AddItem(CConvertApp& app, const CDictItem& item) {
+  DdItemInfo info = {};
+  const CVornString orvaName = OrvaName(app.m_sMessage, item.GetName(), info.name);
+  info.start = item.GetStart() - 1;
+  if (item.GetDataType() == NumericType && item.GetLen() > kTextField) {
+    app.m_sMessage.Format(ResText(IDS_NUMERIC_TOO_LONG), item.GetName().c_str());
+    app.m_sMessage.MessageBoxA(0);
+    return 0;
+  }
+  if (item.GetDecChar()) {
+    app.m_sMessage.Format(ResText(IDS_DECIMAL_CHARACTER), item.GetName().c_str());
+    app.m_sMessage.MessageBoxA(0);
+    return 0;
+  }
+  info.length = item.GetLen();
+  info.dataType = item.GetDataType() == NumericType ? 0 : 1;
+  info.decimals = item.GetDecimal();
+  info.occurrences = item.GetOccurs();
+  info.itemType = item.GetItemType() == Item ? 0 : 1;
+  if (DdAddItem(app.m_nOrvaRecord, &info) < 0) {
+    app.m_sMessage.Format(ResText(IDS_CANNOT_ADD_ITEM), item.GetName().c_str());
+    app.m_sMessage.MessageBoxA(0);
+    return 0;
+  }
+  if (item.GetNumVSets() == 1) {
+    if (item.GetLen() > kTextField) {
+      app.m_sMessage.Format(ResText(IDS_VALUES_NOT_SAVED), orvaName.c_str());
+      app.m_sMessage.MessageBoxA(0);
+    } else if (!AddValues(app, item)) {
+      return 0;
+    }
+  }
+  ++app.m_nOrvaItem;
+  return 1;
+}
+
+// ORVA 3.1 has one value set an item: every further set becomes a subitem at the item's
+// position that carries it. The copies stay in the in-memory dictionary only.
+void SplitValueSets(CDataDict* dict, const CDDRuleMgr& rules, int level, int record, CDictRecord* source) {
+  for (int i = 0; i < source->GetNumItems();) {
+    CDictItem* item = source->GetItem(i);
+    int inserted = 0;
+    while (item->GetNumVSets() > 1) {
+      const CDictVSet* second = item->GetVSet(1);
+      CDictItem copy(*item);
+      copy.SetItemType(SubItem);
+      copy.SetLabel(second->GetLabel());
+      CVornString name = second->GetLabel();
+      name.MakeName();
+      copy.SetName(name);
+      copy.RemoveAllVSets();
+      copy.AddVSet(second);
+      item->RemoveVSetAt(1);
+      if (!rules.IsNameUnique(copy.GetName(), -1, -1, -1, -1))
+        copy.SetName(rules.GetUniqueName(copy.GetName(), -1, -1, -1, -1));
+      if (item->GetItemType() == Item && item->GetOccurs() > 1) copy.SetOccurs(1);
+      source->InsertItemAt(i + ++inserted, &copy);
+      dict->UpdateNameList(level, record < 0 ? -1 : record);
+      item = source->GetItem(i);
+    }
+    i += 1 + inserted;
+  }
+}
+
+// Where the ORVA file goes: the output path when its extension is "dd" in any letter
+// case, else the output path with ".dd" for its extension; and the temporary name.
+struct OutputFile {
+  std::string target;
+  std::string tempBase;  // DdCreate appends ".dd"
+  std::string TempPath() const { return tempBase + ".dd"; }
+};
+
+OutputFile OutputFileFor(const std::string& output) {
+  OutputFile file;
+  const size_t dot = orva31::ExtensionDot(output);
+  const bool isDd = dot != std::string::npos && CVornString(output.substr(dot + 1)).CompareNoCase("dd") == 0;
+  file.target = isDd ? output : orva31::WithoutExtension(output) + ".dd";
+  file.tempBase = file.target + ".tmp" + std::to_string(getpid());
+  return file;
+}
+
+// Closes and removes the temporary file unless the conversion committed it.
+struct TempOutput {
+  std::string path;
+  bool committed = false;
+  ~TempOutput() {
+    if (committed) return;
+    DdCloseOutput();
+    std::remove(path.c_str());
+  }
+};
+
+// The new file keeps the permissions of the one it replaces.
+void CopyPermissions(const std::string& from, const std::string& to) {
+  struct stat st;
+  if (stat(from.c_str(), &st) == 0) chmod(to.c_str(), st.st_mode & 07777);
+}
+
+}  // namespace
+
+bool CConvertApp::ConvertToORVA31Dict(const CVornString& input, const CVornString& output) {
+  CProgressDlg progress;
+  progress.Create();
+  progress.SetWindowText(ResText(IDS_APP_TITLE));
+  progress.SetRange(0, 100);
+  progress.SetStep(1);
+  progress.SetStatus(IDS_CONVERTING);
+
+  CDataDict dict;
+  if (!dict.Open(input, true)) {
+    // Nothing is written from a dictionary that could not be read whole.
+    m_sMessage = "Travo Data Dictionary  " + input + "  could not be read:\n" + dict.GetLastError();
+    m_sMessage.MessageBoxA(0);
+    return false;
+  }
+  if (dict.GetNumLevels() > 1) ShowString(m_sMessage, IDS_MORE_THAN_ONE_LEVEL);
+  progress.SetRange(0, dict.GetNumRecs() + 1);
+  const std::string date = HeaderDate(CVornString::Date());
+  const std::string time = HeaderTime(CVornString::Time());
+
+  const OutputFile file = OutputFileFor(output);
+  const bool targetInUse = DdFileInUse(file.target);
+  if (targetInUse || DdCreate(file.tempBase) < 0) {
+    const int reason = errno;
+    m_sMessage.Format(ResText(IDS_CANNOT_OPEN_OUTPUT), output.c_str());
+    if (targetInUse || reason == EAGAIN || reason == EACCES)
+      m_sMessage += ResText(IDS_OUTPUT_IN_USE);
+    else
+      m_sMessage += CVornString("\n\n") + std::strerror(reason);
+    m_sMessage.MessageBoxA(0);
+    return false;
+  }
+  TempOutput temp{file.TempPath()};
+
+  DdNew();
+  if (dict.GetRecTypeLen() == 0)
+    DdSetRecordType(-1, -1);
+  else
+    DdSetRecordType(dict.GetRecTypeStart() - 1, dict.GetRecTypeLen());
+
+  m_nOrvaItem = 0;
+  m_nOrvaRecord = -1;
+  for (int l = 0; l < dict.GetNumLevels(); ++l) {
+    if (!ConvertTravoRecord(&dict, l, -2)) return false;
+  }
+  m_nOrvaRecord = 0;
+  for (int l = 0; l < dict.GetNumLevels(); ++l) {
+    for (int r = 0; r < dict.GetLevel(l)->GetNumRecords(); ++r) {
+      progress.StepIt();
+      m_nOrvaItem = 0;
+      if (!ConvertTravoRecord(&dict, l, r) || progress.CheckCancelButton()) return false;
+      ++m_nOrvaRecord;
+    }
+  }
+
+  if (DdWrite(date.c_str(), time.c_str()) < 0 || DdCloseOutput() < 0) {
+    ShowString(m_sMessage, IDS_SAVE_IO_ERROR);
+    return false;
+  }
+  CopyPermissions(file.target, temp.path);
+  if (std::rename(temp.path.c_str(), file.target.c_str()) != 0) {
+    m_sMessage.LoadString(IDS_SAVE_IO_ERROR);
+    m_sMessage += CVornString("\n\n") + file.target + ": " + std::strerror(errno);
+    m_sMessage.MessageBoxA(0);
+    return false;
+  }
+  temp.committed = true;
+  MarkOutputWritten();
+  progress.DestroyWindow();
+  return true;
+}
+
+int CConvertApp::ConvertTravoRecord(CDataDict* dict, int level, int record) {
+  CDDRuleMgr rules;
+  rules.SetCurrDict(dict);
+  const int typeLength = dict->GetRecTypeLen() == 0 ? kNoRecordTypeLength : dict->GetRecTypeLen();
+  CDictLevel* travoLevel = dict->GetLevel(level);
+  CDictRecord* source = record == -2 ? travoLevel->GetIdItemsRec() : travoLevel->GetRecord(record);
+
+  if (record != -2) {
+    DdRecordInfo info = {};
+    OrvaName(m_sMessage, source->GetName(), info.name);
+    RecordTypeField(source->GetRecTypeVal(), typeLength, info.recTypeValue);
+    info.required = source->GetRequired() ? 1 : 0;
+    info.maxOccurrences = source->GetMaxRecs();
+    if (DdAddRecord(&info) < 0) {
+      m_sMessage.Format(ResText(IDS_CANNOT_ADD_RECORD), source->GetName().c_str());
+      m_sMessage.MessageBoxA(0);
+      return 0;
+    }
+  }
+
+  SplitValueSets(dict, rules, level, record, source);
+  rules.IsValid(dict, true, true, false);  // only refreshes the rule manager's view
+  for (int i = 0; i < source->GetNumItems(); ++i) {
+    if (!AddItem(*this, *source->GetItem(i))) return 0;
+  }
+  return 1;
 }

@@ -1,0 +1,38 @@
+#pragma once
+// Small pieces both ORVA 3.1 converters use: string-table texts and path parts.
+#include <string>
+
+#include "libs/util/VornString.h"
+#include "res/StringTable.h"
+
+namespace orva31 {
+
+// A string-table text for formatting; empty when the table has no such entry.
+inline const char* ResText(int id) {
+  const char* text = LoadResString(id);
+  return text ? text : "";
+}
+
+// Where the extension of path's file name starts (its full stop), or npos. A full stop
+// that begins the file name starts no extension, and folders' full stops never do.
+inline size_t ExtensionDot(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const size_t dot = path.rfind('.');
+  return dot == std::string::npos || dot <= nameStart ? std::string::npos : dot;
+}
+
+inline std::string WithoutExtension(const std::string& path) { return path.substr(0, ExtensionDot(path)); }
+
+inline std::string FileNamePart(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Shows a string-table entry through the host.
+inline void ShowString(CVornString& message, int id, unsigned style = 0) {
+  message.LoadString(id);
+  message.MessageBoxA(style);
+}
+
+}  // namespace orva31
