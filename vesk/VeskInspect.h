@@ -1,0 +1,14 @@
+#pragma once
+// Shows what the library reads from a VESK dictionary (.dic) or work dictionary (.wst):
+// the header and levels, every section with its variables and forms, and the keys. As
+// text, or as JSON (layout in docs/vesk.md). Texts go from the OEM code page to UTF-8.
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+// Writes the description of path to out; on failure writes nothing, returns false and
+// sets error to a sentence naming the file and the reason.
+bool InspectVesk(const std::string& path, bool json, std::ostream& out, std::string& error);
+
+// What a status code of the library means, in a few English words ("" for no error).
+std::string DescribeVeskStatus(int code);
