@@ -597,6 +597,8 @@ int DdWrite(const char* date, const char* time) {
     return DD_IO_ERROR;
   // An earlier, longer file at the same name must not leave its tail behind.
   if (ftruncate(out.fd, static_cast<off_t>(valueArea + h.valueAreaSize)) != 0) return DD_IO_ERROR;
+  // On the disk before anyone renames it into place.
+  if (fsync(out.fd) != 0) return DD_IO_ERROR;
   return DD_OK;
 }
 
