@@ -101,9 +101,15 @@ int CSpecFile::Open(const std::string& name, int) {
   Impl& f = *impl_;
   f.path = name;
   f.openError.clear();
+  // Only regular files: a device or a pipe could feed an endless line.
   std::error_code ec;
-  if (std::filesystem::is_directory(name, ec)) {
+  const auto status = std::filesystem::status(name, ec);
+  if (std::filesystem::is_directory(status)) {
     f.openError = std::strerror(EISDIR);
+    return 0;
+  }
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    f.openError = "Not a regular file";
     return 0;
   }
   errno = 0;

@@ -19,8 +19,8 @@ class CSpecFile {
   CSpecFile(const CSpecFile&) = delete;
   CSpecFile& operator=(const CSpecFile&) = delete;
 
-  // Opens name for reading; non-zero on success. mode is reserved (0). On failure
-  // GetOpenError tells why.
+  // Opens the regular file name for reading; non-zero on success. mode is reserved (0).
+  // On failure GetOpenError tells why.
   int Open(const std::string& name, int mode = 0);
   // The reason the last Open failed (e.g. "No such file or directory"); empty after success.
   const std::string& GetOpenError() const;

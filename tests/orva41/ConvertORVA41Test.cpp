@@ -259,7 +259,9 @@ TEST_F(ConvertORVA41Test, ItemAndValueSetNames) {
     Texts names;
     for (int i = 0; i < item.GetNumVSets(); ++i) names.push_back(item.GetVSet(i)->GetName());
     EXPECT_EQ(names, c.vsetNames);
-    if (item.GetNumVSets() > 0) EXPECT_EQ(item.GetVSet(0)->GetLabel(), item.GetLabel());
+    if (item.GetNumVSets() > 0) {
+      EXPECT_EQ(item.GetVSet(0)->GetLabel(), item.GetLabel());
+    }
   }
 }
 
@@ -326,9 +328,9 @@ TEST_F(ConvertORVA41Test, ValueSyntax) {
 }
 
 TEST_F(ConvertORVA41Test, SingleBlankValueBecomesNotApplicable) {
-  for (const std::string& line : {"Value=\" \";Not applicable", "Value=,;NA", "Value=''"}) {
+  for (const char* line : {"Value=\" \";Not applicable", "Value=,;NA", "Value=''"}) {
     SCOPED_TRACE(line);
-    auto dict = Load("[Record]\n[Item]\nDecimal=2\n[ValueSet]\nValue=1\n" + line + "\n");
+    auto dict = Load("[Record]\n[Item]\nDecimal=2\n[ValueSet]\nValue=1\n" + std::string(line) + "\n");
     const CDictVSet& vset = FirstVSet(*dict);
     ASSERT_EQ(vset.GetNumValues(), 2);
     const CDictValue& value = *vset.GetValue(1);

@@ -174,6 +174,8 @@ TEST_F(SpecFileTest, OpenFailuresSayWhy) {
   EXPECT_EQ(file.GetOpenError(), "No such file or directory");
   EXPECT_EQ(file.Open(dir.path().string()), 0);
   EXPECT_EQ(file.GetOpenError(), "Is a directory");
+  EXPECT_EQ(file.Open("/dev/zero"), 0);  // would be one endless line
+  EXPECT_EQ(file.GetOpenError(), "Not a regular file");
   CVornString command, argument;
   EXPECT_NE(file.GetLine(command, argument), 0);  // a failed open reads nothing
   ASSERT_NE(file.Open(Write("A=1\n")), 0);
