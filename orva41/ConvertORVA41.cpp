@@ -50,13 +50,8 @@ void SetDictDefaults(CDataDict& dict, const std::string& path, const CVornString
 }
 
 bool ApplyDictCommand(CDataDict& dict, const CVornString& command, const CVornString& argument) {
-  if (IsCommand(command, "Label")) {
-    dict.SetLabel(argument);
-  } else if (IsCommand(command, "Name")) {
-    dict.SetName(DashesToUnderscores(argument));
-  } else if (IsCommand(command, "Note")) {
-    AppendNote(dict, argument);
-  } else if (IsCommand(command, "RecordTypeStart")) {
+  if (ApplyLabelNameOrNote(dict, command, argument)) return true;
+  if (IsCommand(command, "RecordTypeStart")) {
     dict.SetRecTypeStart(ReadNumber(argument));
   } else if (IsCommand(command, "RecordTypeLen")) {
     dict.SetRecTypeLen(ReadNumber(argument));

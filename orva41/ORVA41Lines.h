@@ -27,6 +27,22 @@ void AppendNote(T& object, const CVornString& text) {
   }
 }
 
+// Label, Name (dashes made underscores) and Note, which the dictionary, its records and
+// its items share; false when command is none of them.
+template <class T>
+bool ApplyLabelNameOrNote(T& object, const CVornString& command, const CVornString& argument) {
+  if (IsCommand(command, "Label")) {
+    object.SetLabel(argument);
+  } else if (IsCommand(command, "Name")) {
+    object.SetName(DashesToUnderscores(argument));
+  } else if (IsCommand(command, "Note")) {
+    AppendNote(object, argument);
+  } else {
+    return false;
+  }
+  return true;
+}
+
 // "Unrecognized section name at line N." and the section line.
 void ReportUnknownSection(CConvertApp& app, const CSpecFile& file, const CVornString& command);
 // "Unrecognized command at line N." and the line, its command and argument joined by

@@ -2,6 +2,9 @@
 // its items, an item with its value sets, a value set with its values, and one value.
 // Each object is added empty to its parent and then read in place: the model stores deep
 // copies, and copying a whole item or record once it is read costs more than reading it.
+#include <initializer_list>
+#include <string>
+
 #include "app/ConvertApp.h"
 #include "libs/dict/DataDict.h"
 #include "libs/util/Host.h"
@@ -13,11 +16,47 @@ using namespace orva41;
 
 namespace {
 
-bool EndsItem(const CVornString& section) {
-  return IsCommand(section, "[Item]") || IsCommand(section, "[Record]");
+// The section lines that end a section of each kind; they are given back to the reader
+// of the enclosing section.
+const std::initializer_list<const char*> kRecordEnds = {"[Record]"};
+const std::initializer_list<const char*> kItemEnds = {"[Item]", "[Record]"};
+const std::initializer_list<const char*> kValueSetEnds = {"[ValueSet]", "[Item]", "[Record]"};
+
+bool IsOneOf(const CVornString& section, std::initializer_list<const char*> names) {
+  for (const char* name : names) {
+    if (IsCommand(section, name)) return true;
+  }
+  return false;
 }
 
-bool EndsValueSet(const CVornString& section) { return IsCommand(section, "[ValueSet]") || EndsItem(section); }
+// What a section's reader made of a command line.
+enum class CommandUse { Applied, Unknown, EndsSection };
+
+// Reads the lines of one section. Command lines go to onCommand; the line of the child
+// section (when there is one) goes to onChild, which reads the child; a section line in
+// ends is given back and ends the section; any other section line is reported and skipped.
+template <class OnCommand, class OnChild>
+void ReadSectionLines(CConvertApp& app, CSpecFile& file, std::initializer_list<const char*> ends, const char* child,
+                      OnCommand onCommand, OnChild onChild) {
+  CVornString command, argument;
+  while (file.GetLine(command, argument, true) == 0) {
+    if (!IsSectionLine(command)) {
+      const CommandUse use = onCommand(command, argument);
+      if (use == CommandUse::EndsSection) return;
+      if (use == CommandUse::Unknown) ReportUnknownCommand(app, file, command, argument, " = ");
+    } else if (child && IsCommand(command, child)) {
+      onChild();
+    } else if (IsOneOf(command, ends)) {
+      file.UngetLine();
+      return;
+    } else {
+      ReportUnknownSection(app, file, command);
+      file.SkipSection();
+    }
+  }
+}
+
+CommandUse UseOf(bool applied) { return applied ? CommandUse::Applied : CommandUse::Unknown; }
 
 // The first character of the argument, upper-cased; '\0' for an empty argument.
 char FirstLetter(const CVornString& argument) {
@@ -127,20 +166,14 @@ void ReadValueRanges(CConvertApp& app, CSpecFile& file, CDictValue& value, const
       if (ender == ':') to = rangeList.GetToken(" ,");
       done = rangeList.empty();
     }
-    CDictVPair pair(from, to);
-    value.AddVPair(&pair);
+    value.AddVPair(CDictVPair(from, to));
     if (done) return;
   }
 }
 
 bool ApplyRecordCommand(CDictRecord& record, const CVornString& command, const CVornString& argument) {
-  if (IsCommand(command, "Label")) {
-    record.SetLabel(argument);
-  } else if (IsCommand(command, "Name")) {
-    record.SetName(DashesToUnderscores(argument));
-  } else if (IsCommand(command, "Note")) {
-    AppendNote(record, argument);
-  } else if (IsCommand(command, "RecordTypeValue")) {
+  if (ApplyLabelNameOrNote(record, command, argument)) return true;
+  if (IsCommand(command, "RecordTypeValue")) {
     CVornString tokens = argument;
     record.SetRecTypeVal(tokens.GetToken(" ,"));
   } else if (IsCommand(command, "RecordLen")) {
@@ -156,13 +189,8 @@ bool ApplyRecordCommand(CDictRecord& record, const CVornString& command, const C
 }
 
 bool ApplyItemCommand(CDictItem& item, const CVornString& command, const CVornString& argument) {
-  if (IsCommand(command, "Label")) {
-    item.SetLabel(argument);
-  } else if (IsCommand(command, "Name")) {
-    item.SetName(DashesToUnderscores(argument));
-  } else if (IsCommand(command, "Note")) {
-    AppendNote(item, argument);
-  } else if (IsCommand(command, "Start")) {
+  if (ApplyLabelNameOrNote(item, command, argument)) return true;
+  if (IsCommand(command, "Start")) {
     item.SetStart(ReadNumber(argument));
   } else if (IsCommand(command, "Len")) {
     item.SetLen(ReadNumber(argument));
@@ -198,113 +226,81 @@ bool ApplyValueSetCommand(CDictVSet& vset, const CVornString& command, const CVo
 }  // namespace
 
 void CConvertApp::ReadORVA41Record(CSpecFile& specFile, CDictRecord* record, bool common) {
-  CVornString command, argument;
   bool inSubitemRun = false;
-  while (specFile.GetLine(command, argument, true) == 0) {
-    if (!IsSectionLine(command)) {
-      if (!ApplyRecordCommand(*record, command, argument)) {
-        ReportUnknownCommand(*this, specFile, command, argument, " = ");
+  auto readItem = [&] {
+    CDictItem fresh;
+    fresh.SetZeroFill(true);
+    const int index = record->AddItem(&fresh);
+    CDictItem* item = record->GetItem(index);
+    ReadORVA41Item(specFile, item);
+    if (item->GetDataType() == NumericType) NormaliseNumericValues(*item, GetDecimalChar());
+    // Travo has no subitems among the id items: a run of them replaces the item they
+    // subdivide, and the user is told once per run.
+    const bool promoted = common && item->GetItemType() == SubItem;
+    if (promoted) {
+      if (!inSubitemRun) {
+        if (index > 0) record->RemoveItemAt(index - 1);
+        m_sMessage.LoadString(273);
+        m_sMessage.MessageBoxA(MB_OK);
       }
-    } else if (IsCommand(command, "[Item]")) {
-      CDictItem fresh;
-      fresh.SetZeroFill(true);
-      const int index = record->AddItem(&fresh);
-      CDictItem* item = record->GetItem(index);
-      ReadORVA41Item(specFile, item);
-      if (item->GetDataType() == NumericType) NormaliseNumericValues(*item, GetDecimalChar());
-      // Travo has no subitems among the id items: a run of them replaces the item they
-      // subdivide, and the user is told once per run.
-      const bool promoted = common && item->GetItemType() == SubItem;
-      if (promoted) {
-        if (!inSubitemRun) {
-          if (index > 0) record->RemoveItemAt(index - 1);
-          m_sMessage.LoadString(273);
-          m_sMessage.MessageBoxA(MB_OK);
-        }
-        item->SetItemType(Item);
-      }
-      inSubitemRun = promoted;
-    } else if (IsCommand(command, "[Record]")) {
-      specFile.UngetLine();
-      break;
-    } else {
-      ReportUnknownSection(*this, specFile, command);
-      specFile.SkipSection();
+      item->SetItemType(Item);
     }
-  }
+    inSubitemRun = promoted;
+  };
+  ReadSectionLines(
+      *this, specFile, kRecordEnds, "[Item]",
+      [&](const CVornString& command, const CVornString& argument) {
+        return UseOf(ApplyRecordCommand(*record, command, argument));
+      },
+      readItem);
   if (record->GetName().empty()) record->SetName(MadeName(record->GetLabel()));
 }
 
 void CConvertApp::ReadORVA41Item(CSpecFile& specFile, CDictItem* item) {
-  CVornString command, argument;
-  while (specFile.GetLine(command, argument, true) == 0) {
-    if (!IsSectionLine(command)) {
-      if (!ApplyItemCommand(*item, command, argument)) {
-        ReportUnknownCommand(*this, specFile, command, argument, " = ");
-      }
-    } else if (IsCommand(command, "[ValueSet]")) {
-      CDictVSet fresh;
-      fresh.SetLabel(item->GetLabel());
-      if (item->GetName().empty()) item->SetName(ItemNameFromLabel(item->GetLabel()));
-      fresh.SetName(item->GetName() + "_VS" + std::to_string(item->GetNumVSets() + 1));
-      ReadORVA41ValueSet(specFile, item->GetVSet(item->AddVSet(&fresh)));
-    } else if (EndsItem(command)) {
-      specFile.UngetLine();
-      break;
-    } else {
-      ReportUnknownSection(*this, specFile, command);
-      specFile.SkipSection();
-    }
-  }
+  auto readValueSet = [&] {
+    CDictVSet fresh;
+    fresh.SetLabel(item->GetLabel());
+    if (item->GetName().empty()) item->SetName(ItemNameFromLabel(item->GetLabel()));
+    fresh.SetName(item->GetName() + "_VS" + std::to_string(item->GetNumVSets() + 1));
+    ReadORVA41ValueSet(specFile, item->GetVSet(item->AddVSet(&fresh)));
+  };
+  ReadSectionLines(
+      *this, specFile, kItemEnds, "[ValueSet]",
+      [&](const CVornString& command, const CVornString& argument) {
+        return UseOf(ApplyItemCommand(*item, command, argument));
+      },
+      readValueSet);
   if (item->GetName().empty()) item->SetName(MadeName(item->GetLabel()));
 }
 
 void CConvertApp::ReadORVA41ValueSet(CSpecFile& specFile, CDictVSet* vset) {
-  CVornString command, argument;
-  while (specFile.GetLine(command, argument, true) == 0) {
-    if (!IsSectionLine(command)) {
-      if (IsCommand(command, "Value")) {
-        specFile.UngetLine();
-        const CDictValue fresh;
-        CDictValue* value = vset->GetValue(vset->AddValue(&fresh));
-        ReadORVA41Value(specFile, value);
-        MarkNotApplicable(*value);
-      } else if (!ApplyValueSetCommand(*vset, command, argument)) {
-        ReportUnknownCommand(*this, specFile, command, argument, " = ");
-      }
-    } else if (EndsValueSet(command)) {
-      specFile.UngetLine();
-      break;
-    } else {
-      ReportUnknownSection(*this, specFile, command);
-      specFile.SkipSection();
-    }
-  }
+  auto onCommand = [&](const CVornString& command, const CVornString& argument) {
+    if (!IsCommand(command, "Value")) return UseOf(ApplyValueSetCommand(*vset, command, argument));
+    specFile.UngetLine();  // the value reader starts at its Value line
+    const CDictValue fresh;
+    CDictValue* value = vset->GetValue(vset->AddValue(&fresh));
+    ReadORVA41Value(specFile, value);
+    MarkNotApplicable(*value);
+    return CommandUse::Applied;
+  };
+  ReadSectionLines(*this, specFile, kValueSetEnds, nullptr, onCommand, [] {});
 }
 
 void CConvertApp::ReadORVA41Value(CSpecFile& specFile, CDictValue* value) {
-  CVornString command, argument;
   bool started = false;
-  while (specFile.GetLine(command, argument, true) == 0) {
-    if (!IsSectionLine(command)) {
-      if (IsCommand(command, "Note")) {
-        AppendNote(*value, argument);
-      } else if (IsCommand(command, "Value")) {
-        if (started) {  // the next value begins
-          specFile.UngetLine();
-          break;
-        }
-        started = true;
-        ReadValueRanges(*this, specFile, *value, command, argument);
-      } else {
-        ReportUnknownCommand(*this, specFile, command, argument, " = ");
-      }
-    } else if (EndsValueSet(command)) {
+  auto onCommand = [&](const CVornString& command, const CVornString& argument) {
+    if (IsCommand(command, "Note")) {
+      AppendNote(*value, argument);
+    } else if (!IsCommand(command, "Value")) {
+      return CommandUse::Unknown;
+    } else if (started) {  // the next value begins
       specFile.UngetLine();
-      break;
+      return CommandUse::EndsSection;
     } else {
-      ReportUnknownSection(*this, specFile, command);
-      specFile.SkipSection();
+      started = true;
+      ReadValueRanges(*this, specFile, *value, command, argument);
     }
-  }
+    return CommandUse::Applied;
+  };
+  ReadSectionLines(*this, specFile, kValueSetEnds, nullptr, onCommand, [] {});
 }
