@@ -1,0 +1,258 @@
+#include "app/wizard/FilePage.h"
+
+#include <QEvent>
+#include <filesystem>
+#include <system_error>
+
+#include "app/ConvertApp.h"
+#include "libs/util/FileNames.h"
+#include "res/StringTable.h"
+
+namespace {
+
+constexpr int kPageWidth = 275;
+constexpr int kPageHeight = 70;
+
+CVornString ResString(int id) { return CVornString(LoadResString(id)); }
+
+QString ToQString(const std::string& text) { return QString::fromStdString(text); }
+
+// The folder of a full path: up to its last '/', or "/" for a file in the root folder.
+std::string FolderPart(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return std::string();
+  return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string FileNamePart(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty() || folder.back() == '/') return folder + name;
+  return folder + '/' + name;
+}
+
+bool IsFolder(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_directory(path, ec);
+}
+
+// Changing to a remembered folder that is gone, or to no folder, leaves the current one.
+void ChangeDirectory(const std::string& folder) {
+  if (folder.empty()) return;
+  std::error_code ec;
+  std::filesystem::current_path(folder, ec);
+}
+
+void SetText(QWidget* control, const CVornString& text) {
+  const QString value = ToQString(text);
+  if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+    if (edit->text() != value) edit->setText(value);
+  } else if (auto* label = qobject_cast<QLabel*>(control)) {
+    label->setText(value);
+  }
+}
+
+}  // namespace
+
+CFilePage::CFilePage()
+    : CWizardPage(IDD_FILE_NAMES, QStringLiteral("Convert File Names"), kPageWidth, kPageHeight),
+      m_inputLabel(Place(new QLabel(QStringLiteral("Label A")), 3, 0, 148, 9)),
+      m_inputEdit(Place(new QLineEdit, 0, 13, 230, 13)),
+      m_inputBrowse(Place(new QPushButton(QStringLiteral("&Browse...")), 235, 13, 40, 14)),
+      m_outputLabel(Place(new QLabel(QStringLiteral("Label B")), 2, 35, 140, 9)),
+      m_outputEdit(Place(new QLineEdit, 0, 48, 230, 13)),
+      m_outputBrowse(Place(new QPushButton(QStringLiteral("B&rowse...")), 235, 48, 40, 14)) {
+  m_inputLabel->setBuddy(m_inputEdit);
+  m_outputLabel->setBuddy(m_outputEdit);
+  // Enter finishes the wizard, as in every other page, rather than opening a dialog.
+  m_inputBrowse->setAutoDefault(false);
+  m_outputBrowse->setAutoDefault(false);
+
+  connect(m_inputBrowse, &QPushButton::clicked, this, &CFilePage::OnBrowseInput);
+  connect(m_outputBrowse, &QPushButton::clicked, this, &CFilePage::OnBrowseOutput);
+  // Only the user's edits count: the page's own writes into the boxes must not undo a
+  // name the save dialog has already confirmed.
+  connect(m_inputEdit, &QLineEdit::textEdited, this, &CFilePage::OnEdited);
+  connect(m_outputEdit, &QLineEdit::textEdited, this, &CFilePage::OnEdited);
+  m_inputEdit->installEventFilter(this);
+  m_outputEdit->installEventFilter(this);
+}
+
+void CFilePage::UpdateData(bool save) {
+  if (save) {
+    m_sInputLabel = m_inputLabel->text().toStdString();
+    m_sInputFile = m_inputEdit->text().toStdString();
+    m_sOutputLabel = m_outputLabel->text().toStdString();
+    m_sOutputFile = m_outputEdit->text().toStdString();
+  } else {
+    SetText(m_inputLabel, m_sInputLabel);
+    SetText(m_inputEdit, m_sInputFile);
+    SetText(m_outputLabel, m_sOutputLabel);
+    SetText(m_outputEdit, m_sOutputFile);
+  }
+}
+
+void CFilePage::LoadKindStrings() {
+  const ConversionKindInfo* info = Sheet() ? FindConversionKind(Sheet()->GetKind()) : nullptr;
+  if (!info) return;
+  m_sInputLabel = ResString(info->inputLabel);
+  m_sInputTitle = ResString(info->inputTitle);
+  m_sInputExt = ResString(info->inputExt);
+  m_sInputFilter = ResString(info->inputFilter);
+  m_sOutputLabel = ResString(info->outputLabel);
+  m_sOutputTitle = ResString(info->outputTitle);
+  m_sOutputExt = ResString(info->outputExt);
+  m_sOutputFilter = ResString(info->outputFilter);
+}
+
+void CFilePage::OnSetActive() {
+  m_bCheckOutput = 1;
+  m_sInputFile.Empty();
+  m_sOutputFile.Empty();
+  LoadKindStrings();
+  UpdateData(false);
+}
+
+int CFilePage::BackTarget() const {
+  const CConvertSheet* sheet = Sheet();
+  return sheet && sheet->GetKind() < KIND_VESK_TO_TRAVO ? IDD_ORVA : IDD_VESK;
+}
+
+void CFilePage::OnEdited() {
+  UpdateData(true);
+  m_bCheckOutput = 1;
+}
+
+bool CFilePage::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn) {
+    if (watched == m_inputEdit) UpdateData(false);
+    if (watched == m_outputEdit) OnOutputFocus();
+  }
+  return CWizardPage::eventFilter(watched, event);
+}
+
+std::string CFilePage::FolderSetting(const char* key) const {
+  return Sheet()->Settings().GetString(QString::fromUtf8(key)).toStdString();
+}
+
+void CFilePage::SetFolderSetting(const char* key, const std::string& folder) const {
+  Sheet()->Settings().WriteString(QString::fromUtf8(key), ToQString(folder));
+}
+
+void CFilePage::ProposeOutputName() {
+  const std::string folder = FolderSetting(kKeyFromFolder);
+  SetFolderSetting(kKeyToFolder, folder);
+  // The extension is cut from the file name only: a '.' in a folder name stays.
+  std::string name = FileNamePart(m_sInputFile);
+  const size_t dot = name.rfind('.');
+  if (dot != std::string::npos) name.erase(dot);
+  m_sOutputFile = JoinPath(folder, name + "." + m_sOutputExt);
+}
+
+void CFilePage::ShowMessage(QLineEdit* focusBox) {
+  m_sMessage.MessageBoxA(0);
+  focusBox->setFocus(Qt::OtherFocusReason);
+}
+
+void CFilePage::ReportInvalidName(const CVornString& name, QLineEdit* box) {
+  m_sMessage = name + ResString(IDS_INVALID_PATH);
+  ShowMessage(box);
+}
+
+void CFilePage::OnBrowseInput() {
+  if (!IsWinFileName(m_sInputFile)) {
+    ReportInvalidName(m_sInputFile, m_inputEdit);
+    return;
+  }
+  ChangeDirectory(FolderSetting(kKeyFromFolder));
+  const FileDialogRequest request{true,
+                                  ToQString(m_sInputTitle),
+                                  ToQString(m_sInputExt),
+                                  ToQString(m_sInputFile),
+                                  ToQString(m_sInputFilter),
+                                  ToQString(std::filesystem::current_path().string())};
+  if (const std::optional<QString> chosen = m_chooser(this, request)) {
+    m_sInputFile = VornGetFullFileName(chosen->toStdString());
+    SetFolderSetting(kKeyFromFolder, FolderPart(m_sInputFile));
+    if (m_sOutputFile.IsBlank()) ProposeOutputName();
+  }
+  UpdateData(false);
+  m_inputEdit->setFocus(Qt::OtherFocusReason);
+}
+
+void CFilePage::OnBrowseOutput() {
+  if (!IsWinFileName(m_sOutputFile)) {
+    ReportInvalidName(m_sOutputFile, m_outputEdit);
+    return;
+  }
+  ChangeDirectory(FolderSetting(kKeyToFolder));
+  const FileDialogRequest request{false,
+                                  ToQString(m_sOutputTitle),
+                                  ToQString(m_sOutputExt),
+                                  ToQString(m_sOutputFile),
+                                  ToQString(m_sOutputFilter),
+                                  ToQString(std::filesystem::current_path().string())};
+  if (const std::optional<QString> chosen = m_chooser(this, request)) {
+    m_sOutputFile = VornGetFullFileName(chosen->toStdString());
+    SetFolderSetting(kKeyToFolder, FolderPart(m_sOutputFile));
+    m_bCheckOutput = 0;
+  }
+  UpdateData(false);
+  m_outputEdit->setFocus(Qt::OtherFocusReason);
+}
+
+void CFilePage::OnOutputFocus() {
+  // With no input there is nothing to complete, and nothing to propose an output from.
+  if (m_sInputFile.IsBlank()) return;
+  m_sInputFile = VornGetFullFileName(m_sInputFile);
+  if (IsFolder(m_sInputFile)) {
+    // A folder: remember it and leave a name that only lacks the file's own part.
+    ChangeDirectory(m_sInputFile);
+    SetFolderSetting(kKeyFromFolder, m_sInputFile);
+    m_sInputFile = JoinPath(m_sInputFile, "." + m_sInputExt);
+  } else {
+    const std::string folder = FolderPart(m_sInputFile);
+    ChangeDirectory(folder);
+    SetFolderSetting(kKeyFromFolder, folder);
+    // Any '.' in the path, in a folder name too, counts as an extension given.
+    if (m_sInputFile.Find('.') < 0) m_sInputFile += "." + m_sInputExt;
+    m_sInputFile = VornGetFullFileName(m_sInputFile);
+  }
+  if (m_sOutputFile.IsBlank()) ProposeOutputName();
+  UpdateData(false);
+}
+
+bool CFilePage::OnWizardFinish() {
+  UpdateData(true);
+  if (m_sInputFile.IsBlank()) {
+    m_sMessage = "No input file name given!";
+    ShowMessage(m_inputEdit);
+    return false;
+  }
+  if (!IsWinFileName(m_sInputFile)) {
+    ReportInvalidName(m_sInputFile, m_inputEdit);
+    return false;
+  }
+  if (!IsVornFileNameOK(1, m_sInputFile, m_sInputExt, 0)) {
+    m_inputEdit->setFocus(Qt::OtherFocusReason);
+    return false;
+  }
+  if (m_sOutputFile.IsBlank()) {
+    m_sMessage = "No output file name given!";
+    ShowMessage(m_outputEdit);
+    return false;
+  }
+  if (!IsWinFileName(m_sOutputFile)) {
+    ReportInvalidName(m_sOutputFile, m_outputEdit);
+    return false;
+  }
+  if (!IsVornFileNameOK(0, m_sOutputFile, m_sOutputExt, m_bCheckOutput)) {
+    m_outputEdit->setFocus(Qt::OtherFocusReason);
+    return false;
+  }
+  UpdateData(false);
+  return true;
+}

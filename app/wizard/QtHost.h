@@ -1,0 +1,26 @@
+#pragma once
+// The wizard's host: converters' messages in QMessageBox, their progress in a
+// QProgressDialog whose Cancel button they poll.
+#include <QMessageBox>
+#include <QString>
+
+#include "libs/util/Host.h"
+
+// The icon and buttons of a box of the given style (MB_* values).
+struct MessageBoxLook {
+  QMessageBox::Icon icon;
+  QMessageBox::StandardButtons buttons;
+};
+MessageBoxLook LookOfStyle(unsigned style);
+
+class CQtHost final : public IHost {
+ public:
+  // title: the title of every box and of the progress window until a converter sets one.
+  explicit CQtHost(QString title);
+
+  int ShowMessage(const std::string& text, unsigned style) override;
+  std::unique_ptr<IProgressWindow> OpenProgress() override;
+
+ private:
+  QString m_sTitle;
+};

@@ -1,0 +1,57 @@
+#include "app/wizard/WizardStartup.h"
+
+#include "app/ConvertApp.h"
+#include "app/wizard/ChoicePages.h"
+#include "app/wizard/FilePage.h"
+#include "app/wizard/QtHost.h"
+#include "libs/util/Host.h"
+#include "res/StringTable.h"
+
+std::unique_ptr<CConvertSheet> CreateConvertSheet(const QString& organization) {
+  auto sheet = std::make_unique<CConvertSheet>(IDS_APP_TITLE, organization);
+  sheet->AddPage(new CConvPage);
+  sheet->AddPage(new CORVAPage);
+  sheet->AddPage(new CVESKPage);
+  sheet->AddPage(new CFilePage);
+  return sheet;
+}
+
+bool DispatchFinishedWizard(const CConvertSheet& sheet, int result, const ConversionDispatch& dispatch) {
+  if (result != QDialog::Accepted) return false;
+  // Compared unsigned, so that no negative kind is dispatched.
+  if (static_cast<unsigned>(sheet.GetKind()) > static_cast<unsigned>(KIND_TRAVO_TO_VESK)) return false;
+  const auto* files = qobject_cast<const CFilePage*>(sheet.page(IDD_FILE_NAMES));
+  if (!files) return false;
+  dispatch(sheet.GetKind(), files->m_sInputFile, files->m_sOutputFile);
+  return true;
+}
+
+bool RunConvertWizard(CConvertApp& app, const WizardRunOptions& options) {
+  CQtHost qtHost(QString::fromUtf8(LoadResString(IDS_APP_TITLE)));
+  ScopedHost scopedHost(options.host ? *options.host : qtHost);
+
+  ConversionDispatch dispatch = options.dispatch;
+  if (!dispatch) {
+    dispatch = [&app](int kind, const CVornString& input, const CVornString& output) {
+      app.RunConversion(kind, input, output);
+    };
+  }
+
+  // The conversion runs after the wizard is gone: its result and names are taken over
+  // first, then the sheet is destroyed.
+  int kind = -1;
+  CVornString input, output;
+  bool finished = false;
+  {
+    std::unique_ptr<CConvertSheet> sheet = CreateConvertSheet(options.organization);
+    const int result = sheet->exec();
+    finished = DispatchFinishedWizard(*sheet, result,
+                                      [&](int k, const CVornString& in, const CVornString& out) {
+                                        kind = k;
+                                        input = in;
+                                        output = out;
+                                      });
+  }
+  if (finished) dispatch(kind, input, output);
+  return finished;
+}
