@@ -113,3 +113,26 @@ TEST(InspectVesk, FailuresWriteNothingAndNameTheReason) {
 }
 
 }  // namespace
+
+#include "VeskSamples.h"
+
+namespace {
+
+// The fuzz seeds are sound files that load whole.
+TEST(InspectVesk, EverySampleFileLoadsWhole) {
+  for (const auto& [name, bytes] : SampleFiles()) {
+    TempDir dir;
+    VeskBuilder b;
+    b.Raw(bytes);
+    std::string path = dir.file(name);
+    b.WriteTo(path);
+    std::ostringstream out;
+    std::string error;
+    ASSERT_TRUE(InspectVesk(path, true, out, error)) << name << ": " << error;
+    auto j = nlohmann::json::parse(out.str());
+    EXPECT_EQ(j["status"], 4000) << name;
+    for (const auto& key : j["keys"]) EXPECT_EQ(key["status"], 11000) << name;
+  }
+}
+
+}  // namespace

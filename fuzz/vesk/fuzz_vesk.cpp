@@ -1,0 +1,103 @@
+// Feeds bytes to the VESK dictionary reader as a dictionary file and as a work
+// dictionary, then uses everything that loaded: every list, label, form text, query and
+// the key rewriting.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "vesk/Vesk.h"
+#include "vesk/VeskInspect.h"
+
+namespace {
+
+std::string ScratchBase() {
+  char pattern[] = "/tmp/vesk-fuzz-XXXXXX";
+  char* dir = mkdtemp(pattern);
+  if (!dir) std::abort();
+  return std::string(dir) + "/input";
+}
+
+bool WriteBytes(const std::string& path, const uint8_t* data, size_t size) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(data, 1, size, f) == size;
+  return std::fclose(f) == 0 && ok;
+}
+
+void UseLabels(Lab* lab) {
+  if (!lab || !lab->Load()) return;
+  char line[64];
+  const char* cursor = lab->text + 2;
+  for (int i = 0; i < 50 && cursor; ++i) cursor = lab->GetLabel(line, cursor, 60);
+}
+
+void UseVariable(Var* var) {
+  UseLabels(var->labels);
+  char out[256];
+  var->GetVarLabel(out);
+  var->GetCatLabel("1", out);
+  var->GetCatLabel("99999", out);
+  var->CalculateNcells();
+  for (int i = 0; i < 4; ++i) var->GetCatValue(i);
+  var->IsSingle();
+}
+
+void UseDictionary(Dic& dic) {
+  UseLabels(dic.labels);
+  for (Nod* n = dic.secs->First(); n; n = dic.secs->Next()) {
+    Sec* sec = static_cast<Sec*>(n->obj);
+    UseLabels(sec->labels);
+    sec->CalcSecLen();
+    if (sec->grp) sec->grp->GLen();
+    for (uint16_t i = 0; i < sec->vars->count; ++i) UseVariable(static_cast<Var*>((*sec->vars)[i]));
+    for (uint16_t i = 0; i < sec->forms->count; ++i) {
+      Frm* frm = static_cast<Frm*>((*sec->forms)[i]);
+      frm->Read(0);
+      frm->Read(1);
+      for (int k = 0; k < 8; ++k) frm->GetCell(k);
+      frm->FreeBuf();
+    }
+  }
+  for (uint16_t i = 0; i < dic.vars->count; ++i) dic.GetVar(dic.GetVar(static_cast<short>(i))->name);
+  for (uint16_t i = 0; i < dic.keys->count; ++i) dic.GetKey(dic.GetKey(static_cast<short>(i))->name.c_str());
+  for (uint16_t i = 0; i < dic.forms->count; ++i) static_cast<Frm*>((*dic.forms)[i])->Read(1);
+  dic.ReorderSections();
+}
+
+void Exercise(const std::string& path) {
+  {
+    Dic dic;
+    CString name = path;
+    dic.SetDicName(name);
+    dic.SetDicType(Dic::IsWorkDict(path.c_str()) ? Dic_eWorkDict : Dic_eDictFile);
+    if (dic.Open(true) && dic.DictLoad()) UseDictionary(dic);
+  }
+  {
+    std::ostringstream out;
+    std::string error;
+    InspectVesk(path, true, out, error);
+  }
+  {
+    // Rewriting the keys and cutting them off again works on the scratch copy.
+    Dic dic;
+    CString name = path;
+    dic.SetDicName(name);
+    dic.SetDicType(Dic::IsWorkDict(path.c_str()) ? Dic_eWorkDict : Dic_eDictFile);
+    if (dic.Open(false) && dic.DictLoad() && dic.ReplaceIndex()) dic.Trunc();
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const std::string base = ScratchBase();
+  for (const char* ext : {".dic", ".wst"}) {
+    std::string path = base + ext;
+    if (WriteBytes(path, data, size)) Exercise(path);
+  }
+  return 0;
+}
