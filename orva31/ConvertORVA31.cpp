@@ -16,7 +16,6 @@ namespace {
 enum : int {
   IDS_NAME_TOO_LONG = 201,
   IDS_IO_ERROR = 202,  // 202 to 206 follow the access layer's codes -1 to -5
-  IDS_CONVERTING = 208,
   IDS_VALIDATING = 209,
   IDS_SAVING = 210,
   IDS_CONVERTED = 211,
@@ -138,11 +137,7 @@ bool CConvertApp::ConvertORVA31Dict(const CVornString& input, const CVornString&
   }
 
   CProgressDlg progress;
-  progress.Create();
-  progress.SetWindowText(ResText(IDS_APP_TITLE));
-  progress.SetRange(0, info.numRecords + 2);
-  progress.SetStep(1);
-  progress.SetStatus(IDS_CONVERTING);
+  orva31::OpenProgress(progress, info.numRecords + 2);
 
   CDataDict dict;
   dict.SetLabel(label);

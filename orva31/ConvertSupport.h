@@ -2,10 +2,13 @@
 // Small pieces both ORVA 3.1 converters use: string-table texts and path parts.
 #include <string>
 
+#include "libs/util/ProgressDlg.h"
 #include "libs/util/VornString.h"
 #include "res/StringTable.h"
 
 namespace orva31 {
+
+enum : int { IDS_CONVERTING = 208 };
 
 // A string-table text for formatting; empty when the table has no such entry.
 inline const char* ResText(int id) {
@@ -33,6 +36,16 @@ inline std::string FileNamePart(const std::string& path) {
 inline void ShowString(CVornString& message, int id, unsigned style = 0) {
   message.LoadString(id);
   message.MessageBoxA(style);
+}
+
+// Opens the progress window both conversions show: titled, stepping by one from 0 to
+// upper, status "Converting ...".
+inline void OpenProgress(CProgressDlg& progress, int upper) {
+  progress.Create();
+  progress.SetWindowText(ResText(IDS_APP_TITLE));
+  progress.SetRange(0, upper);
+  progress.SetStep(1);
+  progress.SetStatus(IDS_CONVERTING);
 }
 
 }  // namespace orva31

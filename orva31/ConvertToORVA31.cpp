@@ -22,7 +22,6 @@ using orva31::ShowString;
 namespace {
 
 enum : int {
-  IDS_CONVERTING = 208,
   IDS_MORE_THAN_ONE_LEVEL = 260,
   IDS_CANNOT_OPEN_OUTPUT = 261,
   IDS_OUTPUT_IN_USE = 262,
@@ -248,11 +247,7 @@ void CopyPermissions(const std::string& from, const std::string& to) {
 
 bool CConvertApp::ConvertToORVA31Dict(const CVornString& input, const CVornString& output) {
   CProgressDlg progress;
-  progress.Create();
-  progress.SetWindowText(ResText(IDS_APP_TITLE));
-  progress.SetRange(0, 100);
-  progress.SetStep(1);
-  progress.SetStatus(IDS_CONVERTING);
+  orva31::OpenProgress(progress, 100);
 
   CDataDict dict;
   if (!dict.Open(input, true)) {

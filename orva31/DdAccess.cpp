@@ -277,6 +277,14 @@ bool WriteTable(const Entry* entries, int count, int entrySize, void (*encode)(c
   return true;
 }
 
+// Closes a file handle of the layer: 0, or -1 when closing failed.
+int CloseHandle(int& fd) {
+  if (fd < 0) return 0;
+  const int rc = close(fd) == 0 ? 0 : -1;
+  fd = -1;
+  return rc;
+}
+
 void PutFixedText(char* field, size_t size, const char* text) {
   const size_t n = text ? strnlen(text, size) : 0;
   std::memset(field, ' ', size);
@@ -389,9 +397,7 @@ int DdGetValue(int record, int item, int valueName, int pair, DdValuePair* value
 
 int DdClose() {
   ReadState& in = g_dd.in;
-  if (in.fd < 0) return 0;
-  const int rc = close(in.fd) == 0 ? 0 : -1;
-  in.fd = -1;
+  const int rc = CloseHandle(in.fd);
   in.records.Reset();
   in.items.Reset();
   in.valueNames.Reset();
@@ -602,13 +608,7 @@ int DdWrite(const char* date, const char* time) {
   return DD_OK;
 }
 
-int DdCloseOutput() {
-  WriteState& out = g_dd.out;
-  if (out.fd < 0) return 0;
-  const int rc = close(out.fd) == 0 ? 0 : -1;
-  out.fd = -1;
-  return rc;
-}
+int DdCloseOutput() { return CloseHandle(g_dd.out.fd); }
 
 bool DdFileInUse(const std::string& path) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
