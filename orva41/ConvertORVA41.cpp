@@ -93,7 +93,7 @@ Orva41ReadResult ReadORVA41Dictionary(CConvertApp& app, const std::string& path,
                                       CProgressDlg* progress) {
   CSpecFile file(0);
   if (!file.Open(path, 0)) {
-    app.m_sMessage = "Cannot open ORVA 4.1 Data Dictionary " + path + ":\n" + file.GetOpenError();
+    app.m_sMessage = "Cannot open ORVA 4.1 Data Dictionary  " + path + ":\n" + file.GetOpenError();
     app.m_sMessage.MessageBoxA(MB_OK);
     return Orva41ReadResult::CannotOpen;
   }

@@ -154,10 +154,10 @@ TEST_F(ConvertORVA41Test, WrongVersionStopsWithNothingWritten) {
 TEST_F(ConvertORVA41Test, UnreadableInputIsNamedInTheMessage) {
   const std::string missing = dir.file("missing.ddw");
   EXPECT_FALSE(app.ConvertORVA41Dict(missing, dir.file("out.dcf")));
-  EXPECT_EQ(host.texts(), Texts{"Cannot open ORVA 4.1 Data Dictionary " + missing + ":\nNo such file or directory"});
+  EXPECT_EQ(host.texts(), Texts{"Cannot open ORVA 4.1 Data Dictionary  " + missing + ":\nNo such file or directory"});
   EXPECT_EQ(host.progressWindows, 0);
   EXPECT_FALSE(app.RunConversion(KIND_ORVA41_TO_TRAVO, dir.path().string(), dir.file("out.dcf")));
-  EXPECT_EQ(host.texts().back(), "Cannot open ORVA 4.1 Data Dictionary " + dir.path().string() + ":\nIs a directory");
+  EXPECT_EQ(host.texts().back(), "Cannot open ORVA 4.1 Data Dictionary  " + dir.path().string() + ":\nIs a directory");
   std::string error;
   EXPECT_EQ(LoadORVA41Dict(app, missing, &error), nullptr);
   EXPECT_EQ(error, host.texts().front());
