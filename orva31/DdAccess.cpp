@@ -325,9 +325,12 @@ int DdOpen(const std::string& base, DdFileInfo* info) {
   if (std::memcmp(header, dd::kOldVersionMagic, 8) == 0) return DD_OTHER_VERSION;
   if (std::memcmp(header, dd::kMagic, 8) != 0) return DD_NOT_FOUND;
   if (std::memcmp(header + dd::hdr::kVersion, dd::kVersion, 12) != 0) return DD_OTHER_VERSION;
-  dd::DecodeHeader(header, in.header);
-  if (in.header.usable == 0) return DD_NOT_USABLE;
-  if (!dd::CheckHeaderLayout(in.header, static_cast<uint64_t>(st.st_size)).empty()) return DD_IO_ERROR;
+  // Only a header that describes this file is kept: the gets rely on its counts.
+  dd::Header checked;
+  dd::DecodeHeader(header, checked);
+  if (checked.usable == 0) return DD_NOT_USABLE;
+  if (!dd::CheckHeaderLayout(checked, static_cast<uint64_t>(st.st_size)).empty()) return DD_IO_ERROR;
+  in.header = checked;
 
   std::memcpy(info->date, in.header.date, sizeof info->date);
   std::memcpy(info->time, in.header.time, sizeof info->time);
@@ -398,6 +401,7 @@ int DdGetValue(int record, int item, int valueName, int pair, DdValuePair* value
 int DdClose() {
   ReadState& in = g_dd.in;
   const int rc = CloseHandle(in.fd);
+  in.header = dd::Header{};
   in.records.Reset();
   in.items.Reset();
   in.valueNames.Reset();

@@ -115,6 +115,17 @@ TEST_F(DdAccessTest, OpenFillsTheFileInfoFromTheHeader) {
   EXPECT_EQ(info.recTypeLen, 2);
 }
 
+TEST_F(DdAccessTest, AFailedOpenServesNothingOfAnEarlierFile) {
+  ASSERT_EQ(Open(Put(SampleDictionary().Build(), "GOOD")), DD_OK);
+  std::string bytes = SampleDictionary().Build();
+  DdBuilder::PutI16(bytes, 36, 0);
+  EXPECT_EQ(Open(Put(bytes, "BAD")), DD_NOT_USABLE);
+  DdRecordInfo r;
+  EXPECT_EQ(DdGetRecord(0, &r), DD_NOT_FOUND);
+  ASSERT_EQ(DdGetRecord(-1, &r), DD_OK);
+  EXPECT_EQ(r.numItems, 0);
+}
+
 TEST_F(DdAccessTest, MissingFilesAndFoldersAreIoErrorsAtOnce) {
   const auto started = std::chrono::steady_clock::now();
   EXPECT_EQ(Open(dir.file("NOTHERE")), DD_IO_ERROR);
