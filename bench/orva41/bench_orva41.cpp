@@ -1,6 +1,6 @@
 // ORVA 4.1 text dictionary to Travo, end to end (read, validate, save), on synthetic
-// dictionaries of 5,000 and 50,000 items with value sets. Prints MB/s of input, the time
-// per item and the peak resident memory.
+// dictionaries of 5,000 and 50,000 items with value sets. Prints MB/s of input, items per
+// second (so the time per item) and the peak resident memory.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -78,17 +78,18 @@ void BM_ConvertORVA41(benchmark::State& state) {
     }
   }
   const double bytes = static_cast<double>(text.size());
-  state.counters["MB/s"] = benchmark::Counter(bytes / 1e6, benchmark::Counter::kIsIterationInvariantRate);
-  const auto perItem = static_cast<benchmark::Counter::Flags>(benchmark::Counter::kIsIterationInvariantRate |
-                                                              benchmark::Counter::kInvert);
-  state.counters["us/item"] = benchmark::Counter(items / 1e6, perItem);
+  // Shown as "MB=<n>/s" (megabytes of input per second) and "items_per_second".
+  state.counters["MB"] = benchmark::Counter(bytes / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * items);
   state.counters["input_MB"] = bytes / 1e6;
   state.counters["peak_MB"] = static_cast<double>(PeakResidentBytes()) / 1e6;
   std::filesystem::remove_all(folder);
 }
 
-BENCHMARK(BM_LoadORVA41)->Arg(5'000)->Arg(50'000)->Unit(benchmark::kMillisecond);
+// The conversion first: the peak memory figures of later runs include what the allocator
+// kept from earlier ones.
 BENCHMARK(BM_ConvertORVA41)->Arg(5'000)->Arg(50'000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_LoadORVA41)->Arg(5'000)->Arg(50'000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
