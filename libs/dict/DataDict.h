@@ -37,30 +37,67 @@ inline DATA_TYPE ToDataType(int t) { return t == 0 ? NumericType : AlphaType; }
 inline ITEM_TYPE ToItemType(int t) { return t == 0 ? Item : SubItem; }
 inline VALUE_TYPE ToValueType(int t) { return t >= 0 && t <= 3 ? static_cast<VALUE_TYPE>(t) : NoneType; }
 
+// A text that is empty in most objects (notes, value names, to texts): it costs one pointer
+// until it is first set, which keeps large dictionaries small in memory.
+class CDictRareText {
+ public:
+  CDictRareText() = default;
+  CDictRareText(const CDictRareText& other) { Set(other.Get()); }
+  CDictRareText& operator=(const CDictRareText& other) {
+    if (this != &other) Set(other.Get());
+    return *this;
+  }
+  CDictRareText(CDictRareText&&) noexcept = default;
+  CDictRareText& operator=(CDictRareText&&) noexcept = default;
+
+  const CVornString& Get() const { return m_pText ? *m_pText : Empty(); }
+  // Once set, the text keeps its storage, so references to it stay valid.
+  void Set(const CVornString& s) {
+    if (m_pText)
+      *m_pText = s;
+    else if (!s.empty())
+      m_pText = std::make_unique<CVornString>(s);
+  }
+  void Set(std::string&& s) {
+    if (m_pText)
+      *m_pText = std::move(s);
+    else if (!s.empty())
+      m_pText = std::make_unique<CVornString>(std::move(s));
+  }
+  bool operator==(const CDictRareText& other) const { return Get() == other.Get(); }
+
+ private:
+  static const CVornString& Empty() {
+    static const CVornString empty;
+    return empty;
+  }
+  std::unique_ptr<CVornString> m_pText;
+};
+
 class CDictVPair {
  public:
   CDictVPair() = default;
-  CDictVPair(const CVornString& from, const CVornString& to) : m_sFrom(from), m_sTo(to) {}
+  CDictVPair(const CVornString& from, const CVornString& to) : m_sFrom(from) { m_sTo.Set(to); }
   const CVornString& GetFrom() const { return m_sFrom; }
-  const CVornString& GetTo() const { return m_sTo; }  // empty for a single value
+  const CVornString& GetTo() const { return m_sTo.Get(); }  // empty for a single value
   void SetFrom(const CVornString& s) { m_sFrom = s; }
-  void SetTo(const CVornString& s) { m_sTo = s; }
+  void SetTo(const CVornString& s) { m_sTo.Set(s); }
   bool operator==(const CDictVPair&) const = default;
 
  private:
   friend class DcfReader;
   CVornString m_sFrom;
-  CVornString m_sTo;
+  CDictRareText m_sTo;
 };
 
 class CDictValue {
  public:
-  const CVornString& GetName() const { return m_sName; }
+  const CVornString& GetName() const { return m_sName.Get(); }
   const CVornString& GetLabel() const { return m_sLabel; }
-  const CVornString& GetNote() const { return m_sNote; }
-  void SetName(const CVornString& s) { m_sName = s; }
+  const CVornString& GetNote() const { return m_sNote.Get(); }
+  void SetName(const CVornString& s) { m_sName.Set(s); }
   void SetLabel(const CVornString& s) { m_sLabel = s; }
-  void SetNote(const CVornString& s) { m_sNote = s; }
+  void SetNote(const CVornString& s) { m_sNote.Set(s); }
   VALUE_TYPE GetValueType() const { return m_eValueType; }
   void SetValueType(VALUE_TYPE t) { m_eValueType = ToValueType(t); }
   void SetValueType(int t) { m_eValueType = ToValueType(t); }
@@ -77,7 +114,8 @@ class CDictValue {
 
  private:
   friend class DcfReader;
-  CVornString m_sName, m_sLabel, m_sNote;
+  CVornString m_sLabel;
+  CDictRareText m_sName, m_sNote;
   VALUE_TYPE m_eValueType = NoneType;
   bool m_bSpecial = false;
   std::vector<CDictVPair> m_aPairs;
@@ -87,10 +125,10 @@ class CDictVSet {
  public:
   const CVornString& GetName() const { return m_sName; }
   const CVornString& GetLabel() const { return m_sLabel; }
-  const CVornString& GetNote() const { return m_sNote; }
+  const CVornString& GetNote() const { return m_sNote.Get(); }
   void SetName(const CVornString& s) { m_sName = s; }
   void SetLabel(const CVornString& s) { m_sLabel = s; }
-  void SetNote(const CVornString& s) { m_sNote = s; }
+  void SetNote(const CVornString& s) { m_sNote.Set(s); }
 
   int GetNumValues() const { return static_cast<int>(m_aValues.size()); }
   CDictValue* GetValue(int i) { return &m_aValues.at(i); }
@@ -102,7 +140,8 @@ class CDictVSet {
 
  private:
   friend class DcfReader;
-  CVornString m_sName, m_sLabel, m_sNote;
+  CVornString m_sName, m_sLabel;
+  CDictRareText m_sNote;
   std::vector<CDictValue> m_aValues;
 };
 
@@ -115,10 +154,10 @@ class CDictItem {
 
   const CVornString& GetName() const { return m_sName; }
   const CVornString& GetLabel() const { return m_sLabel; }
-  const CVornString& GetNote() const { return m_sNote; }
+  const CVornString& GetNote() const { return m_sNote.Get(); }
   void SetName(const CVornString& s) { m_sName = s; }
   void SetLabel(const CVornString& s) { m_sLabel = s; }
-  void SetNote(const CVornString& s) { m_sNote = s; }
+  void SetNote(const CVornString& s) { m_sNote.Set(s); }
   int GetStart() const { return m_iStart; }
   void SetStart(int i) { m_iStart = i; }
   int GetLen() const { return m_iLen; }
@@ -164,7 +203,8 @@ class CDictItem {
  private:
   friend class DcfReader;
   void CopyContents(const CDictItem& other);
-  CVornString m_sName, m_sLabel, m_sNote;
+  CVornString m_sName, m_sLabel;
+  CDictRareText m_sNote;
   int m_iStart = 1, m_iLen = 1, m_iOccurs = 1, m_iDecimal = 0;
   DATA_TYPE m_eDataType = NumericType;
   ITEM_TYPE m_eItemType = Item;

@@ -87,16 +87,25 @@ void AppendEscaped(std::string& out, std::string_view text, TextKind kind) {
     out.append(text);
     return;
   }
+  const auto& special = kind == TextKind::Pair ? kTable.pair : kTable.plain;
   const size_t size = text.size();
   size_t lead = 0;
   while (lead < size && text[lead] == ' ') ++lead;
   size_t trailStart = size;
   while (trailStart > lead && text[trailStart - 1] == ' ') --trailStart;
   for (size_t i = 0; i < size; ++i) {
+    // Bytes written as they are go out as one run.
+    size_t run = i;
+    while (run < trailStart && run >= lead && !special[static_cast<unsigned char>(text[run])]) ++run;
+    if (run > i) {
+      out.append(text.substr(i, run - i));
+      i = run;
+      if (i == size) break;
+    }
     const char c = text[i];
     const auto uc = static_cast<unsigned char>(c);
     if (c == ' ') {
-      out += (i < lead || i >= trailStart) ? "\\s" : " ";
+      out += "\\s";  // only blanks at either end reach here
     } else if (c == '\\') {
       out += "\\\\";
     } else if (c == '\r') {
@@ -109,8 +118,6 @@ void AppendEscaped(std::string& out, std::string_view text, TextKind kind) {
       AppendHexByte(out, uc);
     } else if (kind == TextKind::Pair && IsSeparator(c)) {
       out += '\\';
-      out += c;
-    } else if (uc < 0x80) {
       out += c;
     } else if (size_t n = Utf8Length(text, i)) {
       out.append(text.substr(i, n));
@@ -129,6 +136,13 @@ bool Unescape(std::string_view written, std::string& out, std::string* reason) {
   }
   out.reserve(written.size());
   for (size_t i = 0; i < written.size(); ++i) {
+    size_t run = i;  // bytes that stand for themselves go in as one run
+    while (run < written.size() && !kTable.plain[static_cast<unsigned char>(written[run])]) ++run;
+    if (run > i) {
+      out.append(written.substr(i, run - i));
+      i = run;
+      if (i == written.size()) break;
+    }
     const char c = written[i];
     const auto uc = static_cast<unsigned char>(c);
     if (c == '\\') {
@@ -158,13 +172,11 @@ bool Unescape(std::string_view written, std::string& out, std::string* reason) {
       std::string hex;
       AppendHexByte(hex, uc);
       return Fail(reason, "a raw control character (write it as " + hex + ")");
-    } else if (uc >= 0x80) {
+    } else {
       const size_t n = Utf8Length(written, i);
       if (n == 0) return Fail(reason, "bytes that are not UTF-8 (write them as \\xHH)");
       out.append(written.substr(i, n));
       i += n - 1;
-    } else {
-      out += c;
     }
   }
   return true;
@@ -176,6 +188,15 @@ bool IsCanonical(std::string_view written, std::string_view text, TextKind kind)
   expected.reserve(written.size());
   AppendEscaped(expected, text, kind);
   return written == expected;
+}
+
+Decoded DecodeExact(std::string_view written, TextKind kind, std::string& text, std::string* reason) {
+  if (!NeedsEscaping(written, kind)) {  // the common case: written as it is
+    text.assign(written);
+    return Decoded::Exact;
+  }
+  if (!Unescape(written, text, reason)) return Decoded::Invalid;
+  return IsCanonical(written, text, kind) ? Decoded::Exact : Decoded::NotCanonical;
 }
 
 std::string Excerpt(std::string_view written) {

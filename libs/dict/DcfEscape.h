@@ -22,6 +22,11 @@ bool Unescape(std::string_view written, std::string& out, std::string* reason);
 // True when written is exactly the written form of text.
 bool IsCanonical(std::string_view written, std::string_view text, TextKind kind);
 
+// Decodes a text that must be in its one written form: Exact, NotCanonical (text holds
+// what it decodes to), or Invalid (with the reason, as Unescape gives it).
+enum class Decoded { Exact, NotCanonical, Invalid };
+Decoded DecodeExact(std::string_view written, TextKind kind, std::string& text, std::string* reason);
+
 // A short quotable excerpt of a written text for messages (at most about 60 bytes, never
 // cutting a UTF-8 character).
 std::string Excerpt(std::string_view written);

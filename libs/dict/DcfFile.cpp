@@ -41,7 +41,7 @@ class TextLines : public LineSource {
   size_t pos_ = 0;
 };
 
-// Lines of an open file, read in blocks of 1 MiB; a longer line grows the buffer.
+// Lines of an open file, read in blocks of 256 KiB; a longer line grows the buffer.
 class FileLines : public LineSource {
  public:
   FileLines(int fd, std::string path) : fd_(fd), path_(std::move(path)) { buffer_.resize(kBlock); }
@@ -55,7 +55,7 @@ class FileLines : public LineSource {
   std::string Failure() const override { return failure_; }
 
  private:
-  static constexpr size_t kBlock = size_t{1} << 20;
+  static constexpr size_t kBlock = size_t{1} << 18;
 
   bool Refill() {
     std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);

@@ -28,7 +28,7 @@ struct ParseError {
 enum class Section { Dictionary, Level, IdItems, Record, Item, ValueSet };
 
 // The value lines that may follow a Value line, in their fixed order.
-constexpr const char* kValueExtras[] = {dcf::kValueName, dcf::kValueNote, dcf::kValueType, dcf::kValueSpecial};
+constexpr std::string_view kValueExtras[] = {dcf::kValueName, dcf::kValueNote, dcf::kValueType, dcf::kValueSpecial};
 
 // Splits "Key=rest"; false when the line has no '='.
 bool SplitKey(std::string_view line, std::string_view& key, std::string_view& value) {
@@ -97,29 +97,42 @@ class DcfReader {
   }
 
   // The value of the next line, which must be "key=...".
-  std::string_view ExpectKey(const char* key) {
-    if (!NextLine()) Fail(lineNo_ + 1, std::string("the file ends where ") + key + "= was expected");
-    const size_t n = std::strlen(key);
-    if (line_.size() <= n || line_[n] != '=' || line_.compare(0, n, key) != 0)
-      Fail(std::string("expected ") + key + "=, found '" + dcf::Excerpt(line_) + "'");
+  std::string_view ExpectKey(std::string_view key) {
+    if (!NextLine()) Fail(lineNo_ + 1, "the file ends where " + std::string(key) + "= was expected");
+    const size_t n = key.size();
+    if (line_.size() <= n || line_[n] != '=' || line_.substr(0, n) != key)
+      Fail("expected " + std::string(key) + "=, found '" + dcf::Excerpt(line_) + "'");
     return line_.substr(n + 1);
   }
 
-  void DecodeText(const char* key, std::string_view written, std::string& target, TextKind kind) {
-    std::string reason;
-    if (!dcf::Unescape(written, target, &reason)) Fail(std::string(key) + ": " + reason);
-    if (!dcf::IsCanonical(written, target, kind)) {
-      std::string expected;
-      dcf::AppendEscaped(expected, target, kind);
-      Fail(std::string(key) + " is written '" + dcf::Excerpt(written) + "' but must be written '" +
-           dcf::Excerpt(expected) + "'");
-    }
+  [[noreturn]] void FailNotCanonical(std::string_view key, std::string_view written, const std::string& expected) {
+    Fail(std::string(key) + " is written '" + dcf::Excerpt(written) + "' but must be written '" +
+         dcf::Excerpt(expected) + "'");
   }
 
-  void ReadText(const char* key, std::string& target) { DecodeText(key, ExpectKey(key), target, TextKind::Plain); }
+  void DecodeText(std::string_view key, std::string_view written, std::string& target, TextKind kind) {
+    std::string reason;
+    switch (dcf::DecodeExact(written, kind, target, &reason)) {
+      case dcf::Decoded::Exact:
+        return;
+      case dcf::Decoded::Invalid:
+        Fail(std::string(key) + ": " + reason);
+      case dcf::Decoded::NotCanonical:
+        break;
+    }
+    std::string expected;
+    dcf::AppendEscaped(expected, target, kind);
+    FailNotCanonical(key, written, expected);
+  }
 
-  int ReadNumber(const char* key) { return ParseNumber(key, ExpectKey(key)); }
-  int ParseNumber(const char* key, std::string_view text) {
+  void ReadText(std::string_view key, std::string& target) { DecodeText(key, ExpectKey(key), target, TextKind::Plain); }
+  void ReadText(std::string_view key, CDictRareText& target) {
+    DecodeText(key, ExpectKey(key), scratch_, TextKind::Plain);
+    target.Set(std::move(scratch_));
+  }
+
+  int ReadNumber(std::string_view key) {
+    std::string_view text = ExpectKey(key);
     int value = 0;
     if (!ParseCanonicalInt(text, value))
       Fail(std::string(key) + " must be a whole number (no '+', no leading zeros, within the int range), found '" +
@@ -127,16 +140,16 @@ class DcfReader {
     return value;
   }
 
-  bool ReadFlag(const char* key) {
+  bool ReadFlag(std::string_view key) {
     std::string_view word = ExpectKey(key);
     if (word == dcf::kYes) return true;
     if (word == dcf::kNo) return false;
     Fail(std::string(key) + " must be Yes or No, found '" + dcf::Excerpt(word) + "'");
   }
 
-  // One of the enum words; the result is the enum's number.
+  // One of the enum words.
   template <typename E, typename WordOf>
-  E ReadWord(const char* key, std::string_view word, WordOf wordOf, std::initializer_list<E> choices) {
+  E ReadWord(std::string_view key, std::string_view word, WordOf wordOf, std::initializer_list<E> choices) {
     std::string allowed;
     for (E e : choices) {
       if (word == wordOf(e)) return e;
@@ -231,57 +244,54 @@ class DcfReader {
   }
 
   void ReadValueSet() {
-    item_->m_aVSets.emplace_back();
-    // The value set is filled in place; nothing else is added to the item meanwhile.
-    CDictVSet& vset = item_->m_aVSets.back();
+    CDictVSet& vset = item_->m_aVSets.emplace_back();
     ReadText(dcf::kName, vset.m_sName);
     ReadText(dcf::kLabel, vset.m_sLabel);
     ReadText(dcf::kNote, vset.m_sNote);
     section_ = Section::ValueSet;
-    CDictValue* value = nullptr;
+    // Values collect in a reused list and move into the set at its end, so that the set
+    // gets one allocation of exactly its size.
+    values_.clear();
     size_t nextExtra = 0;
     std::string_view key, text;
     while (NextLine()) {
-      if (line_.empty() || !SplitKey(line_, key, text)) {
-        if (!line_.empty()) Fail("unexpected line '" + dcf::Excerpt(line_) + "' in a [ValueSet] section");
+      if (line_.empty()) {
         PushBack();
         break;
       }
+      if (!SplitKey(line_, key, text)) Fail("unexpected line '" + dcf::Excerpt(line_) + "' in a [ValueSet] section");
       if (key == dcf::kValue) {
-        value = &vset.m_aValues.emplace_back();
-        ReadValue(text, *value);
+        ReadValue(text, values_.emplace_back());
         nextExtra = 0;
         continue;
       }
       size_t extra = 0;
       while (extra < std::size(kValueExtras) && key != kValueExtras[extra]) ++extra;
       if (extra == std::size(kValueExtras)) Fail("unexpected line '" + dcf::Excerpt(line_) + "' in a [ValueSet] section");
-      if (!value) Fail(std::string(kValueExtras[extra]) + "= must follow a Value= line");
+      if (values_.empty()) Fail(std::string(kValueExtras[extra]) + "= must follow a Value= line");
       if (extra < nextExtra)
         Fail(std::string(kValueExtras[extra]) +
              "= is repeated or out of order (a value's lines are Value, ValueName, ValueNote, ValueType, "
              "ValueSpecial)");
       nextExtra = extra + 1;
-      ReadValueExtra(extra, text, *value);
+      ReadValueExtra(extra, text, values_.back());
     }
-    for (auto& v : vset.m_aValues) v.m_aPairs.shrink_to_fit();
-    vset.m_aValues.shrink_to_fit();
+    vset.m_aValues.reserve(values_.size());
+    for (CDictValue& value : values_) vset.m_aValues.push_back(std::move(value));
   }
 
   // The fields of a value that are written only when they differ from the default.
   void ReadValueExtra(size_t extra, std::string_view text, CDictValue& value) {
-    const char* key = kValueExtras[extra];
+    const std::string_view key = kValueExtras[extra];
     auto mustDiffer = [&](bool isDefault) {
       if (isDefault) Fail(std::string(key) + "=" + dcf::Excerpt(text) + " is the default and must be left out");
     };
     switch (extra) {
       case 0:
-        DecodeText(key, text, value.m_sName, TextKind::Plain);
-        mustDiffer(value.m_sName.empty());
-        break;
       case 1:
-        DecodeText(key, text, value.m_sNote, TextKind::Plain);
-        mustDiffer(value.m_sNote.empty());
+        DecodeText(key, text, scratch_, TextKind::Plain);
+        mustDiffer(scratch_.empty());
+        (extra == 0 ? value.m_sName : value.m_sNote).Set(std::move(scratch_));
         break;
       case 2:
         value.m_eValueType =
@@ -296,29 +306,46 @@ class DcfReader {
     }
   }
 
-  // "pairs;label" as AppendValueText writes it.
+  // Decodes one text of a Value line; false when it is not in its written form.
+  bool DecodePart(std::string_view written, TextKind kind, std::string& target) {
+    std::string reason;
+    const dcf::Decoded result = dcf::DecodeExact(written, kind, target, &reason);
+    if (result == dcf::Decoded::Invalid) Fail("Value: " + reason);
+    return result == dcf::Decoded::Exact;
+  }
+
+  // "pairs;label" as AppendValueText writes it: each text in its written form, a pair
+  // "from" only when to is empty and from is not, and no empty pair.
   void ReadValue(std::string_view text, CDictValue& value) {
     const size_t semicolon = dcf::FindUnescaped(text, ';');
     if (semicolon == std::string_view::npos) Fail("Value needs a ';' between its pairs and its label");
-    DecodeText(dcf::kLabel, text.substr(semicolon + 1), value.m_sLabel, TextKind::Plain);
+    bool exact = DecodePart(text.substr(semicolon + 1), TextKind::Plain, value.m_sLabel);
     std::string_view pairs = text.substr(0, semicolon);
-    std::string reason;
     while (!pairs.empty()) {
       const size_t comma = dcf::FindUnescaped(pairs, ',');
-      std::string_view piece = pairs.substr(0, comma);
+      const std::string_view piece = pairs.substr(0, comma);
       const size_t colon = dcf::FindUnescaped(piece, ':');
       CDictVPair& pair = value.m_aPairs.emplace_back();
-      if (!dcf::Unescape(piece.substr(0, colon), pair.m_sFrom, &reason) ||
-          (colon != std::string_view::npos && !dcf::Unescape(piece.substr(colon + 1), pair.m_sTo, &reason)))
-        Fail("Value: " + reason);
+      exact &= DecodePart(piece.substr(0, colon), TextKind::Pair, pair.m_sFrom);
+      if (colon != std::string_view::npos) {
+        exact &= DecodePart(piece.substr(colon + 1), TextKind::Pair, scratch_);
+        exact &= !scratch_.empty() || pair.m_sFrom.empty();
+        pair.m_sTo.Set(std::move(scratch_));
+      }
+      exact &= !piece.empty();
       if (comma == std::string_view::npos) break;
       pairs.remove_prefix(comma + 1);
-      if (pairs.empty()) value.m_aPairs.emplace_back();  // a trailing ',' (refused just below)
+      if (pairs.empty()) {  // a trailing ','
+        value.m_aPairs.emplace_back();
+        exact = false;
+      }
     }
-    std::string expected;
-    dcf::AppendValueText(expected, value);
-    if (expected != text)
-      Fail("Value is written '" + dcf::Excerpt(text) + "' but must be written '" + dcf::Excerpt(expected) + "'");
+    if (value.m_aPairs.size() != value.m_aPairs.capacity()) value.m_aPairs.shrink_to_fit();
+    if (!exact) {
+      std::string expected;
+      dcf::AppendValueText(expected, value);
+      FailNotCanonical(dcf::kValue, text, expected);
+    }
   }
 
   LineSource& source_;
@@ -330,6 +357,8 @@ class DcfReader {
   CDictLevel* level_ = nullptr;
   CDictRecord* record_ = nullptr;
   CDictItem* item_ = nullptr;
+  std::string scratch_;              // a decoded text on its way into a CDictRareText
+  std::vector<CDictValue> values_;   // the values of the value set being read
 };
 
 bool dcf::ReadDcf(LineSource& source, CDataDict& dict, std::string* error) {

@@ -8,45 +8,45 @@
 
 namespace dcf {
 
-inline constexpr const char* kDictionarySection = "[Dictionary]";
-inline constexpr const char* kLevelSection = "[Level]";
-inline constexpr const char* kIdItemsSection = "[IdItems]";
-inline constexpr const char* kRecordSection = "[Record]";
-inline constexpr const char* kItemSection = "[Item]";
-inline constexpr const char* kValueSetSection = "[ValueSet]";
+inline constexpr std::string_view kDictionarySection = "[Dictionary]";
+inline constexpr std::string_view kLevelSection = "[Level]";
+inline constexpr std::string_view kIdItemsSection = "[IdItems]";
+inline constexpr std::string_view kRecordSection = "[Record]";
+inline constexpr std::string_view kItemSection = "[Item]";
+inline constexpr std::string_view kValueSetSection = "[ValueSet]";
 
-inline constexpr const char* kVersion = "Version";
-inline constexpr const char* kVersionText = "Travo 4.0";
-inline constexpr const char* kName = "Name";
-inline constexpr const char* kLabel = "Label";
-inline constexpr const char* kNote = "Note";
-inline constexpr const char* kRecordTypeStart = "RecordTypeStart";
-inline constexpr const char* kRecordTypeLen = "RecordTypeLen";
-inline constexpr const char* kRelativePositions = "RelativePositions";
-inline constexpr const char* kZeroFill = "ZeroFill";
-inline constexpr const char* kDecimalChar = "DecimalChar";
-inline constexpr const char* kRecordTypeValue = "RecordTypeValue";
-inline constexpr const char* kRequired = "Required";
-inline constexpr const char* kMaxRecords = "MaxRecords";
-inline constexpr const char* kRecordLen = "RecordLen";
-inline constexpr const char* kStart = "Start";
-inline constexpr const char* kLen = "Len";
-inline constexpr const char* kOccurrences = "Occurrences";
-inline constexpr const char* kDecimal = "Decimal";
-inline constexpr const char* kDataType = "DataType";
-inline constexpr const char* kItemType = "ItemType";
-inline constexpr const char* kValue = "Value";
-inline constexpr const char* kValueName = "ValueName";
-inline constexpr const char* kValueNote = "ValueNote";
-inline constexpr const char* kValueType = "ValueType";
-inline constexpr const char* kValueSpecial = "ValueSpecial";
+inline constexpr std::string_view kVersion = "Version";
+inline constexpr std::string_view kVersionText = "Travo 4.0";
+inline constexpr std::string_view kName = "Name";
+inline constexpr std::string_view kLabel = "Label";
+inline constexpr std::string_view kNote = "Note";
+inline constexpr std::string_view kRecordTypeStart = "RecordTypeStart";
+inline constexpr std::string_view kRecordTypeLen = "RecordTypeLen";
+inline constexpr std::string_view kRelativePositions = "RelativePositions";
+inline constexpr std::string_view kZeroFill = "ZeroFill";
+inline constexpr std::string_view kDecimalChar = "DecimalChar";
+inline constexpr std::string_view kRecordTypeValue = "RecordTypeValue";
+inline constexpr std::string_view kRequired = "Required";
+inline constexpr std::string_view kMaxRecords = "MaxRecords";
+inline constexpr std::string_view kRecordLen = "RecordLen";
+inline constexpr std::string_view kStart = "Start";
+inline constexpr std::string_view kLen = "Len";
+inline constexpr std::string_view kOccurrences = "Occurrences";
+inline constexpr std::string_view kDecimal = "Decimal";
+inline constexpr std::string_view kDataType = "DataType";
+inline constexpr std::string_view kItemType = "ItemType";
+inline constexpr std::string_view kValue = "Value";
+inline constexpr std::string_view kValueName = "ValueName";
+inline constexpr std::string_view kValueNote = "ValueNote";
+inline constexpr std::string_view kValueType = "ValueType";
+inline constexpr std::string_view kValueSpecial = "ValueSpecial";
 
-inline constexpr const char* kYes = "Yes";
-inline constexpr const char* kNo = "No";
+inline constexpr std::string_view kYes = "Yes";
+inline constexpr std::string_view kNo = "No";
 
-inline const char* DataTypeWord(DATA_TYPE t) { return t == AlphaType ? "Alpha" : "Numeric"; }
-inline const char* ItemTypeWord(ITEM_TYPE t) { return t == SubItem ? "Subitem" : "Item"; }
-inline const char* ValueTypeWord(VALUE_TYPE t) {
+inline std::string_view DataTypeWord(DATA_TYPE t) { return t == AlphaType ? "Alpha" : "Numeric"; }
+inline std::string_view ItemTypeWord(ITEM_TYPE t) { return t == SubItem ? "Subitem" : "Item"; }
+inline std::string_view ValueTypeWord(VALUE_TYPE t) {
   switch (t) {
     case MissingType: return "Missing";
     case NotAppType: return "NotAppl";

@@ -20,33 +20,33 @@ class DcfWriter {
   }
 
  private:
-  void Section(const char* header) {
+  void Section(std::string_view header) {
     if (!out_.empty()) out_ += '\n';
     out_ += header;
     out_ += '\n';
   }
-  void Key(const char* key) {
+  void Key(std::string_view key) {
     out_ += key;
     out_ += '=';
   }
-  void Text(const char* key, const std::string& text) {
+  void Text(std::string_view key, const std::string& text) {
     Key(key);
     dcf::AppendEscaped(out_, text, TextKind::Plain);
     out_ += '\n';
   }
-  void Number(const char* key, int value) {
+  void Number(std::string_view key, int value) {
     Key(key);
     char buffer[16];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     out_.append(buffer, result.ptr);
     out_ += '\n';
   }
-  void Word(const char* key, const char* word) {
+  void Word(std::string_view key, std::string_view word) {
     Key(key);
     out_ += word;
     out_ += '\n';
   }
-  void Flag(const char* key, bool value) { Word(key, value ? dcf::kYes : dcf::kNo); }
+  void Flag(std::string_view key, bool value) { Word(key, value ? dcf::kYes : dcf::kNo); }
 
   void WriteDictionary(const CDataDict& d) {
     Section(dcf::kDictionarySection);
@@ -70,7 +70,7 @@ class DcfWriter {
     for (int r = 0; r < level.GetNumRecords(); ++r) WriteRecord(dcf::kRecordSection, *level.GetRecord(r));
   }
 
-  void WriteRecord(const char* header, const CDictRecord& rec) {
+  void WriteRecord(std::string_view header, const CDictRecord& rec) {
     Section(header);
     Text(dcf::kName, rec.GetName());
     Text(dcf::kLabel, rec.GetLabel());

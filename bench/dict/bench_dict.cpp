@@ -1,0 +1,207 @@
+// Save and Open of a synthetic dictionary with 10,000 and 100,000 items, every item with a
+// value set of five values. Throughput is bytes of .dcf text per second; time per item shows
+// whether the cost grows linearly. Peak memory is measured in a fresh child process per
+// operation, so that memory the benchmark itself holds or freed does not blur it:
+//   open_peak_x_file = (peak resident memory during Open - before Open) / file size
+//   save_peak_x_file = (peak during Save - before Save, dictionary built) / file size
+// The files go to TRAVO_BENCH_DIR when set (default /tmp); Save includes the fsync of
+// WriteFileAtomically, so a slow disk shows in its figure; DcfToText is measured alone too.
+#include <benchmark/benchmark.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "PeakMemory.h"
+#include "libs/dict/DataDict.h"
+
+namespace {
+
+CDataDict MakeSynthetic(int items) {
+  constexpr int kItemsPerRecord = 100;
+  CDataDict dict;
+  dict.SetName("SYNTHETIC");
+  dict.SetLabel("Synthetic survey dictionary");
+  dict.SetRecTypeStart(1);
+  dict.SetRecTypeLen(2);
+  dict.SetZeroFill(true);
+  CDictLevel level;
+  level.SetName("QUEST");
+  level.SetLabel("Questionnaire");
+  for (int first = 0; first < items; first += kItemsPerRecord) {
+    CDictRecord rec;
+    const std::string recNo = std::to_string(first / kItemsPerRecord);
+    rec.SetName("REC" + recNo);
+    rec.SetLabel("Record " + recNo + " of the synthetic survey");
+    rec.SetRecTypeVal(recNo.substr(0, 2));
+    rec.SetMaxRecs(first % 3 + 1);
+    int column = 3;
+    for (int i = first; i < first + kItemsPerRecord && i < items; ++i) {
+      const std::string name = "V" + std::to_string(100000 + i);
+      CDictItem item;
+      item.SetName(name);
+      item.SetLabel("Question " + std::to_string(i) + " of the synthetic survey");
+      if (i % 10 == 0) item.SetNote("Asked of every member aged 15 and over.\r\nSee the manual.");
+      item.SetStart(column);
+      item.SetLen(1 + i % 3);
+      item.SetZeroFill(true);
+      column += item.GetLen();
+      CDictVSet vset;
+      vset.SetName(name + "_VS1");
+      vset.SetLabel(item.GetLabel());
+      const char* labels[] = {"Yes", "No", "Sometimes", "Don't know", "Refused"};
+      const char* froms[] = {"1", "2", "3", "8", "9"};
+      for (int v = 0; v < 5; ++v) {
+        CDictValue value;
+        value.SetLabel(labels[v]);
+        CDictVPair pair(froms[v], v == 2 ? "7" : "");
+        value.AddVPair(&pair);
+        if (v == 4) {
+          value.SetName("MISSING");
+          value.SetValueType(MissingType);
+          value.SetSpecial(true);
+        }
+        vset.AddValue(&value);
+      }
+      item.AddVSet(&vset);
+      rec.AddItem(&item);
+    }
+    rec.SetRecLen(column - 1);
+    level.AddRecord(&rec);
+  }
+  dict.AddLevel(&level);
+  return dict;
+}
+
+std::string BenchDir() {
+  const char* dir = std::getenv("TRAVO_BENCH_DIR");
+  return dir && *dir ? dir : "/tmp";
+}
+
+std::string FileFor(int items) { return BenchDir() + "/travo-bench-" + std::to_string(items) + ".dcf"; }
+
+long long FileSize(int items) { return static_cast<long long>(std::filesystem::file_size(FileFor(items))); }
+
+// Runs work in a child process and returns how far its resident memory rose above what it
+// was right before work started (bytes), or -1.
+template <typename Prepare, typename Work>
+long long ChildPeak(Prepare prepare, Work work) {
+  int fds[2];
+  if (pipe(fds) != 0) return -1;
+  pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    auto state = prepare();
+    ResetPeakResident();
+    const long long before = PeakResidentBytes();
+    work(state);
+    const long long rise = PeakResidentBytes() - before;
+    ssize_t ignored = write(fds[1], &rise, sizeof rise);
+    (void)ignored;
+    _exit(0);
+  }
+  close(fds[1]);
+  long long rise = -1;
+  if (read(fds[0], &rise, sizeof rise) != sizeof rise) rise = -1;
+  close(fds[0]);
+  waitpid(pid, nullptr, 0);
+  return rise;
+}
+
+std::map<std::string, double> g_memory;  // filled before the timed runs
+
+void MeasureMemory(int items) {
+  const double size = static_cast<double>(FileSize(items));
+  const long long open = ChildPeak([] { return 0; },
+                                   [&](int) {
+                                     CDataDict dict;
+                                     if (!dict.Open(FileFor(items))) std::abort();
+                                   });
+  const long long save = ChildPeak([&] { return MakeSynthetic(items); },
+                                   [&](CDataDict& dict) {
+                                     if (!dict.Save(FileFor(items) + ".save")) std::abort();
+                                   });
+  std::filesystem::remove(FileFor(items) + ".save");
+  g_memory["open" + std::to_string(items)] = open / size;
+  g_memory["save" + std::to_string(items)] = save / size;
+  std::printf("%d items: file %.1f MB; peak rise during Open %.1f MB (%.2f x file), during Save %.1f MB (%.2f x file)\n",
+              items, size / 1e6, open / 1e6, open / size, save / 1e6, save / size);
+}
+
+void SetCounters(benchmark::State& state, int items, long long bytes, const char* memoryKey) {
+  state.SetBytesProcessed(state.iterations() * bytes);
+  state.SetItemsProcessed(state.iterations() * items);
+  state.counters["ns_per_item"] =
+      benchmark::Counter(static_cast<double>(items) * 1e-9, benchmark::Counter::kIsIterationInvariantRate |
+                                                                benchmark::Counter::kInvert);
+  if (memoryKey) state.counters["peak_x_file"] = g_memory[memoryKey + std::to_string(items)];
+}
+
+void BM_Save(benchmark::State& state) {
+  const int items = static_cast<int>(state.range(0));
+  CDataDict dict = MakeSynthetic(items);
+  for (auto _ : state) {
+    if (!dict.Save(FileFor(items))) state.SkipWithError(dict.GetLastError().c_str());
+  }
+  SetCounters(state, items, FileSize(items), "save");
+}
+
+void BM_DcfToText(benchmark::State& state) {
+  const int items = static_cast<int>(state.range(0));
+  const CDataDict dict = MakeSynthetic(items);
+  long long bytes = 0;
+  for (auto _ : state) {
+    std::string text = DcfToText(dict);
+    bytes = static_cast<long long>(text.size());
+    benchmark::DoNotOptimize(text.data());
+  }
+  SetCounters(state, items, bytes, nullptr);
+}
+
+void BM_Open(benchmark::State& state) {
+  const int items = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    auto dict = std::make_unique<CDataDict>();
+    if (!dict->Open(FileFor(items))) state.SkipWithError(dict->GetLastError().c_str());
+    benchmark::DoNotOptimize(dict->GetNumRecs());
+    state.PauseTiming();  // freeing the dictionary is not part of Open
+    dict.reset();
+    state.ResumeTiming();
+  }
+  SetCounters(state, items, FileSize(items), "open");
+}
+
+const int kSizes[] = {10000, 100000};
+
+}  // namespace
+
+BENCHMARK(BM_Save)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DcfToText)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Open)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  // The files are made in a child process, so that this process has allocated nothing big
+  // when the memory probes fork from it.
+  for (int items : kSizes) {
+    const long long made = ChildPeak([] { return 0; },
+                                     [&](int) {
+                                       CDataDict dict = MakeSynthetic(items);
+                                       if (!dict.Save(FileFor(items))) std::abort();
+                                     });
+    if (made < 0 || !std::filesystem::exists(FileFor(items))) {
+      std::fprintf(stderr, "cannot write %s\n", FileFor(items).c_str());
+      return 1;
+    }
+  }
+  for (int items : kSizes) MeasureMemory(items);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  for (int items : kSizes) std::filesystem::remove(FileFor(items));
+  return 0;
+}
