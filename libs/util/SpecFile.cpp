@@ -49,7 +49,7 @@ struct CSpecFile::Impl {
   long position = 0;
   int physicalLines = 0;
   std::string line;        // the last significant line read, without its line end
-  int lineOfLine = 0;      // its line number
+  int lineNumber = 0;      // its line number
   int deliveredLine = 0;   // number of the line last delivered by GetLine
   int state = SF_NOCONTINUE;
   bool pushedBack = false;
@@ -65,7 +65,7 @@ struct CSpecFile::Impl {
       if (!line.empty() && line.back() == '\r') line.pop_back();
       size_t b = SkipBlanks(line, 0, line.size());
       if (b == line.size() || line[b] == ';') continue;
-      lineOfLine = physicalLines;
+      lineNumber = physicalLines;
       return true;
     }
     atEnd = true;
@@ -134,7 +134,7 @@ void CSpecFile::Close() {
   f.position = 0;
   f.physicalLines = 0;
   f.line.clear();
-  f.lineOfLine = 0;
+  f.lineNumber = 0;
   f.deliveredLine = 0;
   f.state = SF_NOCONTINUE;
   f.pushedBack = false;
@@ -149,7 +149,7 @@ int CSpecFile::GetLine(CVornString& command, CVornString& argument, bool trim) {
     f.state = SF_NOCONTINUE;
     return 1;
   }
-  f.deliveredLine = f.lineOfLine;
+  f.deliveredLine = f.lineNumber;
   f.state = f.Parse(command, argument, trim);
   return 0;
 }
