@@ -39,12 +39,6 @@ bool IsFolder(const std::string& path) {
   return std::filesystem::is_directory(path, ec);
 }
 
-// Changing to a remembered folder that is gone, or to no folder, leaves the current one.
-void ChangeDirectory(const std::string& folder) {
-  if (folder.empty()) return;
-  std::error_code ec;
-  std::filesystem::current_path(folder, ec);
-}
 
 void SetText(QWidget* control, const CVornString& text) {
   const QString value = ToQString(text);
@@ -160,6 +154,17 @@ void CFilePage::ShowMessage(QLineEdit* focusBox) {
 void CFilePage::ReportInvalidName(const CVornString& name, QLineEdit* box) {
   m_sMessage = name + ResString(IDS_INVALID_PATH);
   ShowMessage(box);
+}
+
+void CFilePage::ChangeDirectory(std::string folder) {
+  if (folder.empty()) return;
+  // A name typed relative to the folder the user was in keeps naming that file.
+  for (CVornString* name : {&m_sInputFile, &m_sOutputFile}) {
+    if (!name->IsBlank()) *name = VornGetFullFileName(*name);
+  }
+  // A remembered folder that is gone leaves the current one.
+  std::error_code ec;
+  std::filesystem::current_path(folder, ec);
 }
 
 void CFilePage::OnBrowseInput() {

@@ -70,6 +70,8 @@ class CFilePage : public CWizardPage {
   // Shows name followed by string 151 and moves the focus to box.
   void ReportInvalidName(const CVornString& name, QLineEdit* box);
   void ShowMessage(QLineEdit* focusBox);
+  // Makes folder the current directory; names in the boxes become full paths first.
+  void ChangeDirectory(std::string folder);
   void SetFolderSetting(const char* key, const std::string& folder) const;
   std::string FolderSetting(const char* key) const;
 

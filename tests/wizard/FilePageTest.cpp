@@ -164,14 +164,14 @@ TEST_F(FilePageTest, AnOutputAlreadyFilledIsNeverReplaced) {
   Type(page.InputEdit(), "survey");
   FocusOutput(page);
   EXPECT_EQ(page.m_sInputFile, Path("survey.dd"));
-  EXPECT_EQ(Str(page.OutputEdit()->text()), "mine.dcf");
+  EXPECT_EQ(Str(page.OutputEdit()->text()), Path("mine.dcf"));  // the same file, no proposal
 
   ScriptedChooser chooser;
   chooser.answer = QString::fromStdString(Path("in/survey.dd"));
   page.SetFileChooser(chooser.Function());
   Click(page.InputBrowse());
   EXPECT_EQ(page.m_sInputFile, Path("in/survey.dd"));
-  EXPECT_EQ(Str(page.OutputEdit()->text()), "mine.dcf");
+  EXPECT_EQ(Str(page.OutputEdit()->text()), Path("mine.dcf"));
 }
 
 TEST_F(FilePageTest, EveryActivationEmptiesBothNames) {
@@ -323,4 +323,29 @@ TEST_F(FilePageTest, AnExistingOutputIsReplacedOnlyAfterAYesUnlessTheSaveDialogC
   Finish();
   EXPECT_EQ(host_.messages.size(), 1u);
   EXPECT_TRUE(sheet_->isVisible());
+}
+
+TEST_F(FilePageTest, NamesTypedRelativeKeepNamingTheirFilesWhenTheFolderChanges) {
+  fs::create_directories(dir_.path() / "out");
+  Touch(dir_.path() / "survey.ddw");
+  Touch(dir_.path() / "out" / "survey.ddw");  // the same name in the folder Browse goes to
+  TestSettings().WriteString(kKeyToFolder, QString::fromStdString(Path("out")));
+  CFilePage& page = OpenFilePageFor(1);
+  Type(page.InputEdit(), "survey.ddw");
+  ScriptedChooser chooser;
+  chooser.answer = QString::fromStdString(Path("out/result.dcf"));
+  page.SetFileChooser(chooser.Function());
+  Click(page.OutputBrowse());  // changes to "out", then the output box gets the focus
+  EXPECT_EQ(chooser.cwdAtOpen.back(), Path("out"));
+  EXPECT_EQ(page.m_sInputFile, Path("survey.ddw"));
+  EXPECT_EQ(page.m_sOutputFile, Path("out/result.dcf"));
+
+  // A relative output typed before the input's folder becomes current stays where it was.
+  fs::current_path(dir_.path());
+  CFilePage& again = OpenFilePageFor(1);
+  Type(again.OutputEdit(), "result.dcf");
+  Type(again.InputEdit(), "out/survey");
+  FocusOutput(again);
+  EXPECT_EQ(again.m_sInputFile, Path("out/survey.ddw"));
+  EXPECT_EQ(again.m_sOutputFile, Path("result.dcf"));
 }
