@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
 #include <string>
 
@@ -13,13 +14,23 @@
 
 namespace {
 
-// The file the bytes go to, in a folder of this process's own.
-const std::string& Base() {
-  static const std::string base = [] {
+// The file the bytes go to, in a folder of this process's own, removed at exit.
+struct Scratch {
+  std::string folder;
+  Scratch() {
     char pattern[] = "/tmp/orva31-fuzz-XXXXXX";
     const char* dir = mkdtemp(pattern);
-    return std::string(dir ? dir : "/tmp") + "/input";
-  }();
+    folder = dir ? dir : "";
+  }
+  ~Scratch() {
+    std::error_code ec;
+    if (!folder.empty()) std::filesystem::remove_all(folder, ec);
+  }
+};
+
+const std::string& Base() {
+  static const Scratch scratch;
+  static const std::string base = (scratch.folder.empty() ? std::string("/tmp") : scratch.folder) + "/input";
   return base;
 }
 
