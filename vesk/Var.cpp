@@ -143,6 +143,18 @@ void Var::Release() {
   labels = nullptr;
 }
 
+// A new owning list with copies of the T objects of from (null when from is).
+template <class T>
+static Lst* CopyOwned(const Lst* from) {
+  Lst* list = from ? NewList(true) : nullptr;
+  for (uint16_t i = 0; list && i < from->count; ++i) {
+    Nod* node = from->NodeAt(i);
+    T* copy = new (std::nothrow) T(*static_cast<const T*>(node->obj));
+    if (copy && !list->Put(node->name, copy)) delete copy;
+  }
+  return list;
+}
+
 void Var::CopyFrom(const Var& other) {
   overlap = other.overlap;
   varType = other.varType;
@@ -158,20 +170,8 @@ void Var::CopyFrom(const Var& other) {
   nOcc = other.nOcc;
   varKind = other.varKind;
   key = other.key;
-  cats = nullptr;
-  if (other.cats && (cats = NewList(true)))
-    for (uint16_t i = 0; i < other.cats->count; ++i) {
-      Nod* node = other.cats->NodeAt(i);
-      Rng* copy = new (std::nothrow) Rng(*static_cast<Rng*>(node->obj));
-      if (copy && !cats->Put(node->name, copy)) delete copy;
-    }
-  tras = nullptr;
-  if (other.tras && (tras = NewList(true)))
-    for (uint16_t i = 0; i < other.tras->count; ++i) {
-      Nod* node = other.tras->NodeAt(i);
-      Tra* copy = new (std::nothrow) Tra(*static_cast<Tra*>(node->obj));
-      if (copy && !tras->Put(node->name, copy)) delete copy;
-    }
+  cats = CopyOwned<Rng>(other.cats);
+  tras = CopyOwned<Tra>(other.tras);
   missing = other.missing;
   dflt = other.dflt;
   notAppl = other.notAppl;
