@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "libs/forms/FmfText.h"
+#include "libs/dict/DcfEscape.h"
 #include "libs/forms/FormFile.h"
 
 namespace {
@@ -97,7 +97,6 @@ class FmfReader {
       text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
       if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
       if (line == 1 && raw.substr(0, 3) == "\xEF\xBB\xBF") raw.remove_prefix(3);
-      if (const char* why = CheckLineText(raw)) return Fail(line, why);
       if (line == 1) {
         if (raw != "Travo 4.0") return Fail(1, "not a Travo forms file (the first line must be \"Travo 4.0\")");
         continue;
@@ -113,7 +112,7 @@ class FmfReader {
 
   bool Line(std::string_view raw, int line) {
     lineOf_ = line;
-    if (raw.find_first_not_of(" \t") == std::string_view::npos || raw[0] == ';') return true;
+    if (raw.find_first_not_of(" \t") == std::string_view::npos) return true;
     if (raw[0] == '[') {
       if (raw.back() != ']') return Fail(line, "a section header must end with ']'");
       return StartSection(raw.substr(1, raw.size() - 2), line);
@@ -126,12 +125,13 @@ class FmfReader {
     bool repeatable = key == "File" || key == "Item";
     if (!repeatable) {
       for (const auto& seen : seen_)
-        if (seen == key) return Fail(line, "key '" + key + "' appears twice in [" + NameOf(current_) + "]");
+        if (seen == key)
+          return Fail(line, "key '" + dcf::Excerpt(key) + "' appears twice in [" + NameOf(current_) + "]");
       seen_.push_back(key);
     }
     std::string why;
     int known = ApplyKey(key, value, why);
-    if (known == 0) return Fail(line, "unknown key '" + key + "' in [" + NameOf(current_) + "]");
+    if (known == 0) return Fail(line, "unknown key '" + dcf::Excerpt(key) + "' in [" + NameOf(current_) + "]");
     if (known < 0) return Fail(line, "bad value for " + key + ": " + why);
     return true;
   }
@@ -148,7 +148,7 @@ class FmfReader {
     Sec kind = Sec::None;
     for (const auto& s : kSections)
       if (name == s.name) kind = s.kind;
-    if (kind == Sec::None) return Fail(line, "unknown section [" + std::string(name) + "]");
+    if (kind == Sec::None) return Fail(line, "unknown section [" + dcf::Excerpt(name) + "]");
     if (kind != Sec::FormFile && !sawFormFile_) return Fail(line, "the first section must be [FormFile]");
     current_ = kind;
     seen_.clear();
@@ -277,7 +277,7 @@ class FmfReader {
   template <class Set>
   static int TextValue(std::string_view value, std::string& why, Set set) {
     std::string text;
-    if (!Unescape(value, text, why)) return -1;
+    if (!dcf::Unescape(value, text, &why)) return -1;
     set(text);
     return 1;
   }
@@ -312,7 +312,7 @@ class FmfReader {
         (p[2] != "Yes" && p[2] != "No"))
       return Bad(why, "expected height,weight,Yes|No,face");
     f.lfItalic = p[2] == "Yes";
-    if (!Unescape(p[3], f.lfFaceName, why)) return -1;
+    if (!dcf::Unescape(p[3], f.lfFaceName, &why)) return -1;
     set(f);
     return 1;
   }

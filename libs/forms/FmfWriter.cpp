@@ -1,7 +1,7 @@
-// Writing a forms file as .fmf text (docs/fmf-format.md).
+// Writing a forms file as .fmf text (docs/fmf-format.md). Texts are escaped as in .dcf files.
 #include <charconv>
 
-#include "libs/forms/FmfText.h"
+#include "libs/dict/DcfEscape.h"
 #include "libs/forms/FormFile.h"
 #include "libs/forms/FormWalk.h"
 
@@ -54,7 +54,7 @@ class FmfWriter {
   }
   void Text(const char* key, std::string_view value) {
     Key(key);
-    AppendEscaped(out_, value);
+    dcf::AppendEscaped(out_, value, dcf::TextKind::Plain);
     out_ += '\n';
   }
   void AppendInt(int value) {
@@ -85,7 +85,7 @@ class FmfWriter {
     out_ += ',';
     AppendInt(f.lfWeight);
     out_ += f.lfItalic ? ",Yes," : ",No,";
-    AppendEscaped(out_, f.lfFaceName);
+    dcf::AppendEscaped(out_, f.lfFaceName, dcf::TextKind::Plain);
     out_ += '\n';
   }
 

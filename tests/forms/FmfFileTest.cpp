@@ -7,21 +7,20 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "RecordingHost.h"
 #include "SampleForms.h"
 #include "libs/forms/FormFile.h"
+#include "libs/util/SafeFile.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+  std::string content;
+  ReadWholeFile(path, content);
+  return content;
 }
 
 std::string ToText(const CDEFormFile& ff) {
@@ -139,17 +138,16 @@ TEST(FmfFile, TheDocumentedExampleReadsAndWritesBackUnchanged) {
 }
 
 TEST(FmfFile, AHandWrittenFileIsReadAndWrittenInTheUsualForm) {
-  // A byte order mark, CRLF line ends, comments, blank lines, keys in another order,
-  // keys left out (their defaults), and a raw tab.
+  // A byte order mark, CRLF line ends, blank lines, keys in another order, keys left out
+  // (their defaults), and blanks inside a text left unescaped.
   const std::string loose =
       "\xEF\xBB\xBFTravo 4.0\r\n"
-      "; written by hand\r\n"
       "[FormFile]\r\n"
       "Name=FL_X\r\n"
       "Version=Travo 4.0\r\n"
       "\r\n"
       "[Form]\r\n"
-      "Label=tab\there\r\n"
+      "Label=  two leading blanks\r\n"
       "Rect=0,0,10,10\r\n"
       "[Text]\r\n"
       "Text=Hello\r\n"
@@ -157,13 +155,13 @@ TEST(FmfFile, AHandWrittenFileIsReadAndWrittenInTheUsualForm) {
   CDEFormFile ff;
   std::string error;
   ASSERT_TRUE(FmfFromText(loose, ff, &error)) << error;
-  EXPECT_EQ(ff.GetForm(0)->GetLabel(), "tab\there");
+  EXPECT_EQ(ff.GetForm(0)->GetLabel(), "  two leading blanks");
   EXPECT_EQ(ff.GetDefFldLF(), DefaultFormFont());
   const CDEText* text = static_cast<const CDEText*>(ff.GetForm(0)->GetItem(0));
   EXPECT_EQ(text->GetText(), "Hello");
   EXPECT_EQ(text->GetLogFont(), DefaultFormFont());
   const std::string canonical = ToText(ff);
-  EXPECT_NE(canonical.find("Label=tab\\there\n"), std::string::npos);
+  EXPECT_NE(canonical.find("Label=\\s\\stwo leading blanks\n"), std::string::npos) << canonical;
   CDEFormFile again;
   ASSERT_TRUE(FmfFromText(canonical, again, &error)) << error;
   EXPECT_TRUE(again == ff);
@@ -202,11 +200,12 @@ TEST(FmfFile, AMalformedFileFailsNamingTheLineAndChangesNothing) {
       {"short font", head + "FieldFont=-11,400,No\n", 3, "expected height,weight"},
       {"italic word", head + "FieldFont=-11,400,Maybe,Sans\n", 3, "expected height,weight"},
       {"bad escape", head + "Label=a\\qb\n", 3, "unknown escape \\q"},
-      {"lone backslash", head + "Label=ends\\\n", 3, "a backslash ends the value"},
+      {"lone backslash", head + "Label=ends\\\n", 3, "a backslash ends the text"},
       {"short hex", head + "Label=\\x4\n", 3, "two hexadecimal digits"},
       {"raw control", head + "Label=a\x01" "b\n", 3, "control character"},
+      {"raw tab", head + "Label=a\tb\n", 3, "control character"},
       {"raw NUL", head + std::string("Label=a\0b\n", 10), 3, "control character"},
-      {"not UTF-8", head + "Label=caf\xE9\n", 3, "not valid UTF-8"},
+      {"not UTF-8", head + "Label=caf\xE9\n", 3, "not UTF-8"},
       {"unknown section", head + "[Page]\n", 3, "unknown section [Page]"},
       {"open header", head + "[Level\n", 3, "must end with ']'"},
       {"second header", head + "[FormFile]\n", 3, "a second [FormFile]"},

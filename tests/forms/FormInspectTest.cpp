@@ -50,6 +50,14 @@ TEST(FormInspect, JsonNumbersItemsAsTheFileDoesAndShowsReferences) {
   EXPECT_EQ(f["items"][1], (nlohmann::ordered_json{{"ref", 1}}));
 }
 
+TEST(FormInspect, JsonTextsAreUtf8WhateverBytesTheModelHolds) {
+  auto ff = BuildSampleFormFile();
+  ff->SetLabel("caf\xE9 \xE2\x82\xAC");  // a stray Latin-1 byte, then a euro sign
+  nlohmann::ordered_json j = FormFileToJson(*ff);
+  EXPECT_EQ(j["label"], "caf\xEF\xBF\xBD \xE2\x82\xAC");
+  EXPECT_NO_THROW(j.dump());  // every awkward text of the sample is in it
+}
+
 TEST(FormInspect, TheTextNamesTheCountsLevelsGroupsAndForms) {
   auto ff = BuildSampleFormFile();
   ff->SetName("FL_SAMPLE");
