@@ -4,10 +4,7 @@
 
 namespace {
 
-// Every page template is 275 x 70 dialog units with a frame over all of it; the radio
-// buttons stand at x 25 and are 10 units high.
-constexpr int kPageWidth = 275;
-constexpr int kPageHeight = 70;
+// A frame covers the whole page; the radio buttons stand at x 25 and are 10 units high.
 constexpr int kRadioX = 25;
 constexpr int kRadioHeight = 10;
 
@@ -18,8 +15,8 @@ const char* const kFamilyVesk = "VESK";
 
 CRadioPage::CRadioPage(int dialogId, const QString& caption, const QString& frameText,
                        const std::vector<RadioControl>& buttons)
-    : CWizardPage(dialogId, caption, kPageWidth, kPageHeight),
-      m_frame(Place(new QGroupBox(frameText), 0, 0, kPageWidth, kPageHeight)),
+    : CWizardPage(dialogId, caption),
+      m_frame(Place(new QGroupBox(frameText), 0, 0, kPageWidthDu, kPageHeightDu)),
       m_group(new QButtonGroup(this)) {
   int index = 0;
   for (const RadioControl& control : buttons) {

@@ -30,11 +30,11 @@ QIcon ConvertIcon() {
   return QIcon(QStringLiteral(":/travo/travo.png"));
 }
 
-CWizardPage::CWizardPage(int dialogId, const QString& caption, int width, int height)
+CWizardPage::CWizardPage(int dialogId, const QString& caption)
     : m_nDialogId(dialogId), m_units(DialogFont()) {
   setFont(DialogFont());
   setTitle(caption);
-  setMinimumSize(m_units.ToPixels(0, 0, width, height).size());
+  setMinimumSize(m_units.ToPixels(0, 0, kPageWidthDu, kPageHeightDu).size());
 }
 
 CConvertSheet* CWizardPage::Sheet() const { return qobject_cast<CConvertSheet*>(wizard()); }

@@ -17,6 +17,9 @@ enum : int {
   IDD_ORVA = 135,        // ORVA choice
   IDD_VESK = 136,        // VESK choice
 };
+// Every page's template is 275 x 70 dialog units.
+inline constexpr int kPageWidthDu = 275;
+inline constexpr int kPageHeightDu = 70;
 inline constexpr int IDS_ABOUT_BUTTON = 100;  // "&About Mollox..."
 inline constexpr const char* kAboutProgramName = "Mollox";
 
@@ -26,8 +29,8 @@ class CWizardPage : public QWizardPage {
   Q_OBJECT
 
  public:
-  // A page of width x height dialog units in the dialog font, with its caption as title.
-  CWizardPage(int dialogId, const QString& caption, int width, int height);
+  // A page in the dialog font with its caption as title.
+  CWizardPage(int dialogId, const QString& caption);
 
   int dialogId() const { return m_nDialogId; }
 

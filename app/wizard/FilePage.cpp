@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr int kPageWidth = 275;
-constexpr int kPageHeight = 70;
-
 CVornString ResString(int id) { return CVornString(LoadResString(id)); }
 
 QString ToQString(const std::string& text) { return QString::fromStdString(text); }
@@ -39,20 +36,18 @@ bool IsFolder(const std::string& path) {
   return std::filesystem::is_directory(path, ec);
 }
 
-
-void SetText(QWidget* control, const CVornString& text) {
+// Only a changed text is written, so that the cursor stays where the user left it.
+void SetText(QLineEdit* edit, const CVornString& text) {
   const QString value = ToQString(text);
-  if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-    if (edit->text() != value) edit->setText(value);
-  } else if (auto* label = qobject_cast<QLabel*>(control)) {
-    label->setText(value);
-  }
+  if (edit->text() != value) edit->setText(value);
 }
+
+void SetText(QLabel* label, const CVornString& text) { label->setText(ToQString(text)); }
 
 }  // namespace
 
 CFilePage::CFilePage()
-    : CWizardPage(IDD_FILE_NAMES, QStringLiteral("Convert File Names"), kPageWidth, kPageHeight),
+    : CWizardPage(IDD_FILE_NAMES, QStringLiteral("Convert File Names")),
       m_inputLabel(Place(new QLabel(QStringLiteral("Label A")), 3, 0, 148, 9)),
       m_inputEdit(Place(new QLineEdit, 0, 13, 230, 13)),
       m_inputBrowse(Place(new QPushButton(QStringLiteral("&Browse...")), 235, 13, 40, 14)),
@@ -168,45 +163,38 @@ void CFilePage::ChangeDirectory(std::string folder) {
 }
 
 void CFilePage::OnBrowseInput() {
-  if (!IsWinFileName(m_sInputFile)) {
-    ReportInvalidName(m_sInputFile, m_inputEdit);
-    return;
-  }
-  ChangeDirectory(FolderSetting(kKeyFromFolder));
-  const FileDialogRequest request{true,
-                                  ToQString(m_sInputTitle),
-                                  ToQString(m_sInputExt),
-                                  ToQString(m_sInputFile),
-                                  ToQString(m_sInputFilter),
-                                  ToQString(std::filesystem::current_path().string())};
-  if (const std::optional<QString> chosen = m_chooser(this, request)) {
-    m_sInputFile = VornGetFullFileName(chosen->toStdString());
-    SetFolderSetting(kKeyFromFolder, FolderPart(m_sInputFile));
+  Browse(true, [this] {
     if (m_sOutputFile.IsBlank()) ProposeOutputName();
-  }
-  UpdateData(false);
-  m_inputEdit->setFocus(Qt::OtherFocusReason);
+  });
 }
 
 void CFilePage::OnBrowseOutput() {
-  if (!IsWinFileName(m_sOutputFile)) {
-    ReportInvalidName(m_sOutputFile, m_outputEdit);
+  // The save dialog has asked about replacing the file already.
+  Browse(false, [this] { m_bCheckOutput = 0; });
+}
+
+void CFilePage::Browse(bool input, const std::function<void()>& afterChoice) {
+  CVornString& name = input ? m_sInputFile : m_sOutputFile;
+  QLineEdit* box = input ? m_inputEdit : m_outputEdit;
+  const char* folderKey = input ? kKeyFromFolder : kKeyToFolder;
+  if (!IsWinFileName(name)) {
+    ReportInvalidName(name, box);
     return;
   }
-  ChangeDirectory(FolderSetting(kKeyToFolder));
-  const FileDialogRequest request{false,
-                                  ToQString(m_sOutputTitle),
-                                  ToQString(m_sOutputExt),
-                                  ToQString(m_sOutputFile),
-                                  ToQString(m_sOutputFilter),
+  ChangeDirectory(FolderSetting(folderKey));
+  const FileDialogRequest request{input,
+                                  ToQString(input ? m_sInputTitle : m_sOutputTitle),
+                                  ToQString(input ? m_sInputExt : m_sOutputExt),
+                                  ToQString(name),
+                                  ToQString(input ? m_sInputFilter : m_sOutputFilter),
                                   ToQString(std::filesystem::current_path().string())};
   if (const std::optional<QString> chosen = m_chooser(this, request)) {
-    m_sOutputFile = VornGetFullFileName(chosen->toStdString());
-    SetFolderSetting(kKeyToFolder, FolderPart(m_sOutputFile));
-    m_bCheckOutput = 0;
+    name = VornGetFullFileName(chosen->toStdString());
+    SetFolderSetting(folderKey, FolderPart(name));
+    afterChoice();
   }
   UpdateData(false);
-  m_outputEdit->setFocus(Qt::OtherFocusReason);
+  box->setFocus(Qt::OtherFocusReason);
 }
 
 void CFilePage::OnOutputFocus() {

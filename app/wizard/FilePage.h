@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <functional>
 
 #include "app/wizard/ConvertSheet.h"
 #include "app/wizard/FileDialog.h"
@@ -63,6 +64,10 @@ class CFilePage : public CWizardPage {
 
  private:
   void LoadKindStrings();
+  // Either Browse button: refuses a name with invalid characters, else opens the dialog
+  // in the remembered folder and takes over the chosen file and its folder, then runs
+  // afterChoice. Leaves the focus in the box.
+  void Browse(bool input, const std::function<void()>& afterChoice);
   void OnEdited();
   // Proposes the output name: the input's file name with the output extension, in the
   // remembered input folder, which becomes the remembered output folder too.
