@@ -354,8 +354,8 @@ class CDataDict {
                         int* item = nullptr, int* vset = nullptr);
   // True when name is used nowhere (letter case ignored) except at the place given: the
   // place of a level (level), a record (level, record), an item (level, record, item;
-  // record -1 for an id item) or a value set (all four). -1 for level names no place, so
-  // IsNameUnique(name) is true when the name is free.
+  // record -1 for an id item) or a value set (all four). Level -1 gives no place, so
+  // IsNameUnique(name) is true when the name is free anywhere.
   bool IsNameUnique(const CVornString& name, int level = -1, int record = -1, int item = -1,
                     int vset = -1) const;
   // A valid name made from name (made a name, cut to fit, with a numeric suffix 1, 2, ...)

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "libs/dict/DataDict.h"
@@ -137,5 +138,12 @@ bool CDataDict::Open(const std::string& path, bool silent) {
 
 bool CDataDict::Save(const std::string& path) {
   m_sLastError.clear();
-  return WriteFileAtomically(path, DcfToText(*this), &m_sLastError);
+  std::string text;
+  try {
+    text = DcfToText(*this);
+  } catch (const std::bad_alloc&) {
+    m_sLastError = "Cannot write " + path + ": not enough memory.";
+    return false;
+  }
+  return WriteFileAtomically(path, text, &m_sLastError);
 }

@@ -6,8 +6,9 @@
 #include "libs/dict/DcfReader.h"
 
 #include <charconv>
-#include <initializer_list>
 #include <cstring>
+#include <initializer_list>
+#include <new>
 #include <string>
 
 #include "libs/dict/DataDict.h"
@@ -64,6 +65,8 @@ class DcfReader {
     }
     if (section_ == Section::Level) Fail(lineNo_ + 1, "the file ends before the level's [IdItems] section");
   }
+
+  int LineNumber() const { return lineNo_; }
 
  private:
   [[noreturn]] void Fail(int line, const std::string& what) {
@@ -362,12 +365,17 @@ class DcfReader {
 };
 
 bool dcf::ReadDcf(LineSource& source, CDataDict& dict, std::string* error) {
+  DcfReader reader(source, dict);
+  std::string failure;
   try {
-    DcfReader(source, dict).Read();
+    reader.Read();
     return true;
   } catch (const ParseError& e) {
-    dict = CDataDict();
-    if (error) *error = e.text;
-    return false;
+    failure = e.text;
+  } catch (const std::bad_alloc&) {
+    failure = "line " + std::to_string(reader.LineNumber() + 1) + ": not enough memory to read the dictionary";
   }
+  dict = CDataDict();
+  if (error) *error = failure;
+  return false;
 }

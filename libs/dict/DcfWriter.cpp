@@ -14,12 +14,25 @@ using dcf::TextKind;
 class DcfWriter {
  public:
   std::string Write(const CDataDict& dict) {
+    out_.reserve(EstimatedSize(dict));
     WriteDictionary(dict);
     for (int l = 0; l < dict.GetNumLevels(); ++l) WriteLevel(*dict.GetLevel(l));
     return std::move(out_);
   }
 
  private:
+  // A guess from the item count alone (which costs a walk of the records only), so that
+  // the text grows by few copies.
+  static size_t EstimatedSize(const CDataDict& dict) {
+    size_t items = 0;
+    for (int l = 0; l < dict.GetNumLevels(); ++l) {
+      const CDictLevel& level = *dict.GetLevel(l);
+      items += level.GetIdItemsRec()->GetNumItems();
+      for (int r = 0; r < level.GetNumRecords(); ++r) items += level.GetRecord(r)->GetNumItems();
+    }
+    return 4096 + items * 256;
+  }
+
   void Section(std::string_view header) {
     if (!out_.empty()) out_ += '\n';
     out_ += header;
