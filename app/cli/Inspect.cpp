@@ -2,9 +2,15 @@
 
 #include <cctype>
 
+#include "app/ConvertApp.h"
 #include "app/cli/DictInspect.h"
 #include "libs/dict/DataDict.h"
+#include "libs/forms/FormFile.h"
+#include "libs/forms/FormInspect.h"
 #include "libs/util/FileNames.h"
+#include "orva31/DdInspect.h"
+#include "orva41/ORVA41Reader.h"
+#include "vesk/VeskInspect.h"
 
 namespace {
 
@@ -37,11 +43,37 @@ bool InspectTravoDictionary(const std::string& path, bool json, std::ostream& ou
   return ShowDictionary(dict, json, out);
 }
 
+// An ORVA 4.1 dictionary is shown as its conversion would build it.
+bool InspectOrva41Dictionary(const std::string& path, bool json, std::ostream& out, std::string& error) {
+  CConvertApp app;
+  std::unique_ptr<CDataDict> dict = LoadORVA41Dict(app, path, &error);
+  if (!dict) return false;
+  return ShowDictionary(*dict, json, out);
+}
+
+bool InspectFormFile(const std::string& path, bool json, std::ostream& out, std::string& error) {
+  CDEFormFile forms;
+  if (!forms.Open(path)) {
+    error = forms.GetLastError();
+    return false;
+  }
+  if (json) {
+    WriteJson(FormFileToJson(forms), out);
+  } else {
+    out << DescribeFormFile(forms);
+  }
+  return true;
+}
+
 }  // namespace
 
 bool InspectFile(const std::string& path, bool json, std::ostream& out, std::string& error) {
   const std::string ext = LowerExtension(path);
   if (ext == "dcf") return InspectTravoDictionary(path, json, out, error);
+  if (ext == "fmf") return InspectFormFile(path, json, out, error);
+  if (ext == "ddw") return InspectOrva41Dictionary(path, json, out, error);
+  if (ext == "dd") return InspectOrva31(path, json, out, error);
+  if (ext == "dic" || ext == "wst") return InspectVesk(path, json, out, error);
   error = "Cannot inspect " + path + ": files with the extension \"." + ext + "\" are not supported.";
   return false;
 }
