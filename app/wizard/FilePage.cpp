@@ -36,6 +36,13 @@ bool IsFolder(const std::string& path) {
   return std::filesystem::is_directory(path, ec);
 }
 
+// The current directory, or nothing when it is gone.
+std::string CurrentFolder() {
+  std::error_code ec;
+  const std::filesystem::path folder = std::filesystem::current_path(ec);
+  return ec ? std::string() : folder.string();
+}
+
 // Only a changed text is written, so that the cursor stays where the user left it.
 void SetText(QLineEdit* edit, const CVornString& text) {
   const QString value = ToQString(text);
@@ -187,7 +194,7 @@ void CFilePage::Browse(bool input, const std::function<void()>& afterChoice) {
                                   ToQString(input ? m_sInputExt : m_sOutputExt),
                                   ToQString(name),
                                   ToQString(input ? m_sInputFilter : m_sOutputFilter),
-                                  ToQString(std::filesystem::current_path().string())};
+                                  ToQString(CurrentFolder())};
   if (const std::optional<QString> chosen = m_chooser(this, request)) {
     name = VornGetFullFileName(chosen->toStdString());
     SetFolderSetting(folderKey, FolderPart(name));
@@ -218,34 +225,30 @@ void CFilePage::OnOutputFocus() {
   UpdateData(false);
 }
 
+bool CFilePage::CheckName(const CVornString& name, QLineEdit* box, const char* blankMessage,
+                          int mode, const CVornString& ext, int check) {
+  if (name.IsBlank()) {
+    m_sMessage = blankMessage;
+    ShowMessage(box);
+    return false;
+  }
+  if (!IsWinFileName(name)) {
+    ReportInvalidName(name, box);
+    return false;
+  }
+  if (!IsVornFileNameOK(mode, name, ext, check)) {  // it has told the user why
+    box->setFocus(Qt::OtherFocusReason);
+    return false;
+  }
+  return true;
+}
+
 bool CFilePage::OnWizardFinish() {
   UpdateData(true);
-  if (m_sInputFile.IsBlank()) {
-    m_sMessage = "No input file name given!";
-    ShowMessage(m_inputEdit);
+  if (!CheckName(m_sInputFile, m_inputEdit, "No input file name given!", 1, m_sInputExt, 0)) return false;
+  if (!CheckName(m_sOutputFile, m_outputEdit, "No output file name given!", 0, m_sOutputExt,
+                 m_bCheckOutput))
     return false;
-  }
-  if (!IsWinFileName(m_sInputFile)) {
-    ReportInvalidName(m_sInputFile, m_inputEdit);
-    return false;
-  }
-  if (!IsVornFileNameOK(1, m_sInputFile, m_sInputExt, 0)) {
-    m_inputEdit->setFocus(Qt::OtherFocusReason);
-    return false;
-  }
-  if (m_sOutputFile.IsBlank()) {
-    m_sMessage = "No output file name given!";
-    ShowMessage(m_outputEdit);
-    return false;
-  }
-  if (!IsWinFileName(m_sOutputFile)) {
-    ReportInvalidName(m_sOutputFile, m_outputEdit);
-    return false;
-  }
-  if (!IsVornFileNameOK(0, m_sOutputFile, m_sOutputExt, m_bCheckOutput)) {
-    m_outputEdit->setFocus(Qt::OtherFocusReason);
-    return false;
-  }
   UpdateData(false);
   return true;
 }
