@@ -10,6 +10,7 @@
 #include <string>
 
 #include "libs/dict/DataDict.h"
+#include "tests/dict/SampleDict.h"
 
 namespace {
 
@@ -51,29 +52,9 @@ void ReadAsDcf(const std::string& input) {
 }
 
 void RoundTripAsText(const std::string& input) {
-  CDataDict dict;
-  dict.SetNote(input);
-  CDictLevel level;
-  CDictRecord rec;
-  rec.SetRecTypeVal(input);
-  CDictItem item;
-  item.SetLabel(input);
-  CDictVSet vset;
-  CDictValue value;
-  value.SetLabel(input);
-  value.SetName(input);
-  CDictVPair pair(input, input), single(input, "");
-  value.AddVPair(&pair);
-  value.AddVPair(&single);
-  vset.AddValue(&value);
-  item.AddVSet(&vset);
-  rec.AddItem(&item);
-  level.AddRecord(&rec);
-  dict.AddLevel(&level);
-  const std::string written = DcfToText(dict);
+  const CDataDict dict = sample::DictWithText(input);
   CDataDict read;
-  std::string error;
-  Check(DcfFromText(written, read, &error));
+  Check(DcfFromText(DcfToText(dict), read, nullptr));
   Check(read == dict);
 }
 

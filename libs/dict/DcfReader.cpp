@@ -134,6 +134,14 @@ class DcfReader {
     target.Set(std::move(scratch_));
   }
 
+  // Name, Label and Note, the first keys of every section.
+  template <typename Object>
+  void ReadHeading(Object& object) {
+    ReadText(dcf::kName, object.m_sName);
+    ReadText(dcf::kLabel, object.m_sLabel);
+    ReadText(dcf::kNote, object.m_sNote);
+  }
+
   int ReadNumber(std::string_view key) {
     std::string_view text = ExpectKey(key);
     int value = 0;
@@ -167,9 +175,7 @@ class DcfReader {
     std::string_view version = ExpectKey(dcf::kVersion);
     if (version != dcf::kVersionText)
       Fail("unsupported version '" + dcf::Excerpt(version) + "' (this program reads Travo 4.0)");
-    ReadText(dcf::kName, dict_.m_sName);
-    ReadText(dcf::kLabel, dict_.m_sLabel);
-    ReadText(dcf::kNote, dict_.m_sNote);
+    ReadHeading(dict_);
     dict_.m_iRecTypeStart = ReadNumber(dcf::kRecordTypeStart);
     dict_.m_iRecTypeLen = ReadNumber(dcf::kRecordTypeLen);
     dict_.m_bPosRelative = ReadFlag(dcf::kRelativePositions);
@@ -208,16 +214,12 @@ class DcfReader {
     dict_.m_aLevels.push_back(std::make_unique<CDictLevel>());
     level_ = dict_.m_aLevels.back().get();
     level_->Relink(&dict_);
-    ReadText(dcf::kName, level_->m_sName);
-    ReadText(dcf::kLabel, level_->m_sLabel);
-    ReadText(dcf::kNote, level_->m_sNote);
+    ReadHeading(*level_);
     section_ = Section::Level;
   }
 
   void ReadRecord(CDictRecord& rec, Section section) {
-    ReadText(dcf::kName, rec.m_sName);
-    ReadText(dcf::kLabel, rec.m_sLabel);
-    ReadText(dcf::kNote, rec.m_sNote);
+    ReadHeading(rec);
     ReadText(dcf::kRecordTypeValue, rec.m_sRecTypeVal);
     rec.m_bRequired = ReadFlag(dcf::kRequired);
     rec.m_iMaxRecs = ReadNumber(dcf::kMaxRecords);
@@ -231,9 +233,7 @@ class DcfReader {
     CDictItem& item = *record_->m_aItems.back();
     item.SetRecord(record_);
     item.SetDataDict(&dict_);
-    ReadText(dcf::kName, item.m_sName);
-    ReadText(dcf::kLabel, item.m_sLabel);
-    ReadText(dcf::kNote, item.m_sNote);
+    ReadHeading(item);
     item.m_iStart = ReadNumber(dcf::kStart);
     item.m_iLen = ReadNumber(dcf::kLen);
     item.m_iOccurs = ReadNumber(dcf::kOccurrences);
@@ -248,9 +248,7 @@ class DcfReader {
 
   void ReadValueSet() {
     CDictVSet& vset = item_->m_aVSets.emplace_back();
-    ReadText(dcf::kName, vset.m_sName);
-    ReadText(dcf::kLabel, vset.m_sLabel);
-    ReadText(dcf::kNote, vset.m_sNote);
+    ReadHeading(vset);
     section_ = Section::ValueSet;
     // Values collect in a reused list and move into the set at its end, so that the set
     // gets one allocation of exactly its size.

@@ -60,6 +60,14 @@ class DcfWriter {
     out_ += '\n';
   }
   void Flag(std::string_view key, bool value) { Word(key, value ? dcf::kYes : dcf::kNo); }
+  // Every section but [Dictionary]'s starts with its header and these three texts.
+  template <typename T>
+  void Heading(std::string_view header, const T& object) {
+    Section(header);
+    Text(dcf::kName, object.GetName());
+    Text(dcf::kLabel, object.GetLabel());
+    Text(dcf::kNote, object.GetNote());
+  }
 
   void WriteDictionary(const CDataDict& d) {
     Section(dcf::kDictionarySection);
@@ -75,19 +83,13 @@ class DcfWriter {
   }
 
   void WriteLevel(const CDictLevel& level) {
-    Section(dcf::kLevelSection);
-    Text(dcf::kName, level.GetName());
-    Text(dcf::kLabel, level.GetLabel());
-    Text(dcf::kNote, level.GetNote());
+    Heading(dcf::kLevelSection, level);
     WriteRecord(dcf::kIdItemsSection, *level.GetIdItemsRec());
     for (int r = 0; r < level.GetNumRecords(); ++r) WriteRecord(dcf::kRecordSection, *level.GetRecord(r));
   }
 
   void WriteRecord(std::string_view header, const CDictRecord& rec) {
-    Section(header);
-    Text(dcf::kName, rec.GetName());
-    Text(dcf::kLabel, rec.GetLabel());
-    Text(dcf::kNote, rec.GetNote());
+    Heading(header, rec);
     Text(dcf::kRecordTypeValue, rec.GetRecTypeVal());
     Flag(dcf::kRequired, rec.GetRequired());
     Number(dcf::kMaxRecords, rec.GetMaxRecs());
@@ -96,10 +98,7 @@ class DcfWriter {
   }
 
   void WriteItem(const CDictItem& item) {
-    Section(dcf::kItemSection);
-    Text(dcf::kName, item.GetName());
-    Text(dcf::kLabel, item.GetLabel());
-    Text(dcf::kNote, item.GetNote());
+    Heading(dcf::kItemSection, item);
     Number(dcf::kStart, item.GetStart());
     Number(dcf::kLen, item.GetLen());
     Number(dcf::kOccurrences, item.GetOccurs());
@@ -112,10 +111,7 @@ class DcfWriter {
   }
 
   void WriteValueSet(const CDictVSet& vset) {
-    Section(dcf::kValueSetSection);
-    Text(dcf::kName, vset.GetName());
-    Text(dcf::kLabel, vset.GetLabel());
-    Text(dcf::kNote, vset.GetNote());
+    Heading(dcf::kValueSetSection, vset);
     for (int v = 0; v < vset.GetNumValues(); ++v) WriteValue(*vset.GetValue(v));
   }
 

@@ -125,34 +125,6 @@ void WriteFile(const std::string& path, const std::string& content) {
   std::ofstream(path, std::ios::binary) << content;
 }
 
-// A dictionary with one item whose texts are all text, in every kind of text field.
-CDataDict DictWithText(const std::string& text) {
-  CDataDict dict;
-  dict.SetNote(text);
-  CDictLevel level;
-  level.SetLabel(text);
-  CDictRecord rec;
-  rec.SetRecTypeVal(text);
-  CDictItem item;
-  item.SetName(text);
-  CDictVSet vset;
-  vset.SetNote(text);
-  CDictValue value;
-  value.SetLabel(text);
-  value.SetName(text);
-  value.SetNote(text);
-  CDictVPair single(text, "");
-  CDictVPair range(text, text);
-  CDictVPair toOnly("", text);
-  for (CDictVPair* pair : {&single, &range, &toOnly}) value.AddVPair(pair);
-  vset.AddValue(&value);
-  item.AddVSet(&vset);
-  rec.AddItem(&item);
-  level.AddRecord(&rec);
-  dict.AddLevel(&level);
-  return dict;
-}
-
 }  // namespace
 
 TEST(Dcf, TheSmallFileReadsAndWritesBackByteForByte) {
@@ -187,7 +159,7 @@ TEST(Dcf, RichDictionaryRoundTripsThroughFilesBothWays) {
 
 TEST(Dcf, EveryAwkwardTextSurvivesInEveryKindOfField) {
   for (const std::string& text : sample::AwkwardTexts()) {
-    const CDataDict dict = DictWithText(text);
+    const CDataDict dict = sample::DictWithText(text);
     const std::string written = DcfToText(dict);
     CDataDict read;
     std::string error;
@@ -213,7 +185,7 @@ TEST(Dcf, TextsHaveOneWrittenForm) {
       {"caf\xc3\xa9 \xff", "caf\xc3\xa9 \\xFF", "caf\xc3\xa9 \\xFF"},
   };
   for (const Case& c : cases) {
-    CDataDict dict = DictWithText(c.text);
+    CDataDict dict = sample::DictWithText(c.text);
     const std::string written = DcfToText(dict);
     EXPECT_NE(written.find("\nLabel=" + c.label + "\n"), std::string::npos) << written;
     EXPECT_NE(written.find("\nValue=" + c.pairText + "," + c.pairText + ":" + c.pairText + ",:" + c.pairText +
@@ -227,7 +199,7 @@ TEST(Dcf, TextsHaveOneWrittenForm) {
     CDictVPair pair(from, to);
     value.AddVPair(&pair);
   }
-  CDataDict dict = DictWithText("t");
+  CDataDict dict = sample::DictWithText("t");
   CDictVSet* vset = dict.GetLevel(0)->GetRecord(0)->GetItem(0)->GetVSet(0);
   vset->AddValue(&value);
   CDictValue none;

@@ -45,6 +45,17 @@ CDataDict MakeValid() {
   return dict;
 }
 
+CDictValue SpecialValue(const char* name, VALUE_TYPE type, const char* label, const char* from) {
+  CDictValue value;
+  value.SetLabel(label);
+  value.SetName(name);
+  value.SetSpecial(true);
+  value.SetValueType(type);
+  CDictVPair pair(from, "");
+  value.AddVPair(&pair);
+  return value;
+}
+
 CDictRecord& Person(CDataDict& d) { return *d.GetLevel(0)->GetRecord(0); }
 CDictItem& PersonItem(CDataDict& d, int i) { return *Person(d).GetItem(i); }
 CDictVPair& Pair(CDataDict& d, int item, int value = 0, int pair = 0) {
@@ -178,20 +189,9 @@ TEST(DictRules, AcceptsWhatTheBinaryImportBuilds) {
   weight.SetDecimal(1);
   weight.SetZeroFill(true);
   CDictVSet vs = MakeVSet("WEIGHT_VS1", {{"2,5", "99,9"}});
-  CDictValue missing;
-  missing.SetLabel("NR");
-  missing.SetName("MISSING");
-  missing.SetSpecial(true);
-  missing.SetValueType(MissingType);
-  CDictVPair nine("9999", "");
-  missing.AddVPair(&nine);
+  CDictValue missing = SpecialValue("MISSING", MissingType, "NR", "9999");
+  CDictValue notAppl = SpecialValue("NOTAPPL", NotAppType, "", "    ");
   vs.AddValue(&missing);
-  CDictValue notAppl;
-  notAppl.SetName("NOTAPPL");
-  notAppl.SetSpecial(true);
-  notAppl.SetValueType(NotAppType);
-  CDictVPair blank("    ", "");
-  notAppl.AddVPair(&blank);
   vs.AddValue(&notAppl);
   weight.AddVSet(&vs);
   CDictItem whole = MakeItem("DATE", 9, 6);
@@ -259,13 +259,7 @@ TEST(DictRules, AcceptsWhatTheOtherPackageImportBuilds) {
     b.SetDecimal(1);
     b.SetDecChar(true);
     CDictVSet vs = MakeVSet("B" + std::to_string(l) + "_VS1", {{"0.0", "9.9"}});
-    CDictValue notAppl;
-    notAppl.SetLabel("NotAppl");
-    notAppl.SetName("NOTAPPL");
-    notAppl.SetSpecial(true);
-    notAppl.SetValueType(NotAppType);
-    CDictVPair blanks("   ", "");
-    notAppl.AddVPair(&blanks);
+    CDictValue notAppl = SpecialValue("NOTAPPL", NotAppType, "NotAppl", "   ");
     vs.AddValue(&notAppl);
     b.AddVSet(&vs);
     a.SetItemType(SubItem);

@@ -1,6 +1,7 @@
 #pragma once
-// Dictionaries for the dictionary tests: a rich one with every field set to something other
-// than its default and texts that are awkward to store.
+// Dictionaries for the dictionary tests and fuzz target: one with a given text in every kind
+// of text field, and a rich one with every field set to something other than its default
+// and texts that are awkward to store.
 #include <climits>
 #include <string>
 #include <vector>
@@ -56,6 +57,34 @@ inline CDictVSet MakeVSet(const std::string& name, const std::vector<std::pair<s
     vset.AddValue(&value);
   }
   return vset;
+}
+
+// A dictionary with one item whose texts are all text, in every kind of text field.
+inline CDataDict DictWithText(const std::string& text) {
+  CDataDict dict;
+  dict.SetNote(text);
+  CDictLevel level;
+  level.SetLabel(text);
+  CDictRecord rec;
+  rec.SetRecTypeVal(text);
+  CDictItem item;
+  item.SetName(text);
+  CDictVSet vset;
+  vset.SetNote(text);
+  CDictValue value;
+  value.SetLabel(text);
+  value.SetName(text);
+  value.SetNote(text);
+  CDictVPair single(text, "");
+  CDictVPair range(text, text);
+  CDictVPair toOnly("", text);
+  for (CDictVPair* pair : {&single, &range, &toOnly}) value.AddVPair(pair);
+  vset.AddValue(&value);
+  item.AddVSet(&vset);
+  rec.AddItem(&item);
+  level.AddRecord(&rec);
+  dict.AddLevel(&level);
+  return dict;
 }
 
 // Every field of every kind of object set; texts taken round-robin from AwkwardTexts.
