@@ -2,6 +2,7 @@
 #include "libs/dict/DataDict.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "libs/dict/NameIndex.h"
 
@@ -29,9 +30,38 @@ bool SameOwned(const std::vector<std::unique_ptr<T>>& a, const std::vector<std::
 
 // ---- CDictValue, CDictVSet ----
 
-int CDictValue::AddVPair(const CDictVPair* pair) { return pair ? PushBack(m_aPairs, CDictVPair(*pair)) : -1; }
-int CDictValue::AddVPair(CDictVPair&& pair) { return PushBack(m_aPairs, std::move(pair)); }
-void CDictValue::RemoveVPairAt(int i) { EraseAt(m_aPairs, i); }
+const CDictVPair* CDictValue::GetVPair(int i) const {
+  if (i == 0 && m_bHasPair) return &m_firstPair;
+  if (i < 1) throw std::out_of_range("CDictValue::GetVPair");
+  return &m_aMorePairs.at(i - 1);
+}
+
+CDictVPair& CDictValue::NewVPair() {
+  if (m_bHasPair) return m_aMorePairs.emplace_back();
+  m_bHasPair = true;
+  return m_firstPair;
+}
+
+int CDictValue::AddVPair(const CDictVPair* pair) { return pair ? AddVPair(CDictVPair(*pair)) : -1; }
+
+int CDictValue::AddVPair(CDictVPair&& pair) {
+  CDictVPair taken = std::move(pair);  // pair may live in this value's own list
+  NewVPair() = std::move(taken);
+  return GetNumVPairs() - 1;
+}
+
+void CDictValue::RemoveVPairAt(int i) {
+  if (i < 0 || i >= GetNumVPairs()) return;
+  if (i > 0) {
+    EraseAt(m_aMorePairs, i - 1);
+  } else if (m_aMorePairs.empty()) {
+    m_bHasPair = false;
+    m_firstPair = CDictVPair();
+  } else {
+    m_firstPair = std::move(m_aMorePairs.front());
+    EraseAt(m_aMorePairs, 0);
+  }
+}
 
 int CDictVSet::AddValue(const CDictValue* value) { return value ? PushBack(m_aValues, CDictValue(*value)) : -1; }
 int CDictVSet::AddValue(CDictValue&& value) { return PushBack(m_aValues, std::move(value)); }

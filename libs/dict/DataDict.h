@@ -14,6 +14,7 @@
 // CDDRuleMgr and the name list in docs/dictionary-rules.md.
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "libs/util/VornString.h"
@@ -104,9 +105,10 @@ class CDictValue {
   bool IsSpecial() const { return m_bSpecial; }
   void SetSpecial(bool b) { m_bSpecial = b; }
 
-  int GetNumVPairs() const { return static_cast<int>(m_aPairs.size()); }
-  CDictVPair* GetVPair(int i) { return &m_aPairs.at(i); }
-  const CDictVPair* GetVPair(int i) const { return &m_aPairs.at(i); }
+  int GetNumVPairs() const { return m_bHasPair ? 1 + static_cast<int>(m_aMorePairs.size()) : 0; }
+  // Like the other indexed getters, an index out of range throws std::out_of_range.
+  CDictVPair* GetVPair(int i) { return const_cast<CDictVPair*>(std::as_const(*this).GetVPair(i)); }
+  const CDictVPair* GetVPair(int i) const;
   int AddVPair(const CDictVPair* pair);
   int AddVPair(CDictVPair&& pair);
   void RemoveVPairAt(int i);
@@ -114,11 +116,17 @@ class CDictValue {
 
  private:
   friend class DcfReader;
+  CDictVPair& NewVPair();  // appends an empty pair
   CVornString m_sLabel;
   CDictRareText m_sName, m_sNote;
   VALUE_TYPE m_eValueType = NoneType;
   bool m_bSpecial = false;
-  std::vector<CDictVPair> m_aPairs;
+  // The first pair lives in the value itself: most values have exactly one, and reaching
+  // it without following a pointer keeps walks over large dictionaries fast. An absent
+  // first pair is left empty, so that the member-wise equality holds.
+  bool m_bHasPair = false;
+  CDictVPair m_firstPair;
+  std::vector<CDictVPair> m_aMorePairs;
 };
 
 class CDictVSet {

@@ -62,7 +62,8 @@ bool NeedsEscaping(std::string_view text, TextKind kind) {
   return false;
 }
 
-void AppendHexByte(std::string& out, unsigned char c) {
+template <typename Text>
+void AppendHexByte(Text& out, unsigned char c) {
   out += "\\x";
   out += kHex[c >> 4];
   out += kHex[c & 0xF];
@@ -82,7 +83,8 @@ bool Fail(std::string* reason, std::string text) {
 
 }  // namespace
 
-void AppendEscaped(std::string& out, std::string_view text, TextKind kind) {
+template <typename Text>
+void AppendEscaped(Text& out, std::string_view text, TextKind kind) {
   if (!NeedsEscaping(text, kind)) {
     out.append(text);
     return;
@@ -189,6 +191,9 @@ bool IsCanonical(std::string_view written, std::string_view text, TextKind kind)
   AppendEscaped(expected, text, kind);
   return written == expected;
 }
+
+template void AppendEscaped(std::string&, std::string_view, TextKind);
+template void AppendEscaped(FileText&, std::string_view, TextKind);
 
 Decoded DecodeExact(std::string_view written, TextKind kind, std::string& text, std::string* reason) {
   if (!NeedsEscaping(written, kind)) {  // the common case: written as it is

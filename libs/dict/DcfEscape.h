@@ -5,14 +5,19 @@
 #include <string>
 #include <string_view>
 
+#include "libs/dict/DcfText.h"
+
 namespace dcf {
 
 // Where a text stands: a plain key=value text, or a from/to text of a Value line, where
 // the separators ',' ':' and ';' are escaped too.
 enum class TextKind { Plain, Pair };
 
-// Appends the written form of text.
-void AppendEscaped(std::string& out, std::string_view text, TextKind kind);
+// Appends the written form of text (to a std::string or a FileText).
+template <typename Text>
+void AppendEscaped(Text& out, std::string_view text, TextKind kind);
+extern template void AppendEscaped(std::string&, std::string_view, TextKind);
+extern template void AppendEscaped(FileText&, std::string_view, TextKind);
 
 // Decodes a written text into out. False with a reason (no line number) when it holds an
 // unknown escape, a raw control character or bytes that are not UTF-8. It does not check

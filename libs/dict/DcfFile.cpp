@@ -12,6 +12,7 @@
 
 #include "libs/dict/DataDict.h"
 #include "libs/dict/DcfReader.h"
+#include "libs/dict/DcfSyntax.h"
 #include "libs/util/Host.h"
 #include "libs/util/SafeFile.h"
 
@@ -138,12 +139,10 @@ bool CDataDict::Open(const std::string& path, bool silent) {
 
 bool CDataDict::Save(const std::string& path) {
   m_sLastError.clear();
-  std::string text;
   try {
-    text = DcfToText(*this);
+    return dcf::SaveDcf(*this, path, &m_sLastError);
   } catch (const std::bad_alloc&) {
     m_sLastError = "Cannot write " + path + ": not enough memory.";
     return false;
   }
-  return WriteFileAtomically(path, text, &m_sLastError);
 }

@@ -326,7 +326,7 @@ class DcfReader {
       const size_t comma = dcf::FindUnescaped(pairs, ',');
       const std::string_view piece = pairs.substr(0, comma);
       const size_t colon = dcf::FindUnescaped(piece, ':');
-      CDictVPair& pair = value.m_aPairs.emplace_back();
+      CDictVPair& pair = value.NewVPair();
       exact &= DecodePart(piece.substr(0, colon), TextKind::Pair, pair.m_sFrom);
       if (colon != std::string_view::npos) {
         exact &= DecodePart(piece.substr(colon + 1), TextKind::Pair, scratch_);
@@ -337,11 +337,11 @@ class DcfReader {
       if (comma == std::string_view::npos) break;
       pairs.remove_prefix(comma + 1);
       if (pairs.empty()) {  // a trailing ','
-        value.m_aPairs.emplace_back();
+        value.NewVPair();
         exact = false;
       }
     }
-    if (value.m_aPairs.size() != value.m_aPairs.capacity()) value.m_aPairs.shrink_to_fit();
+    if (value.m_aMorePairs.size() != value.m_aMorePairs.capacity()) value.m_aMorePairs.shrink_to_fit();
     if (!exact) {
       std::string expected;
       dcf::AppendValueText(expected, value);

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "libs/dict/DataDict.h"
+#include "libs/dict/DcfText.h"
 
 namespace dcf {
 
@@ -57,6 +58,12 @@ inline std::string_view ValueTypeWord(VALUE_TYPE t) {
 
 // Appends what follows "Value=": the pairs, separated by ',', each "from" when its to
 // text is empty and from is not, else "from:to"; then ';' and the label.
-void AppendValueText(std::string& out, const CDictValue& value);
+template <typename Text>
+void AppendValueText(Text& out, const CDictValue& value);
+extern template void AppendValueText(std::string&, const CDictValue&);
+extern template void AppendValueText(FileText&, const CDictValue&);
+
+// Writes the dictionary's text to path through WriteFileAtomically.
+bool SaveDcf(const CDataDict& dict, const std::string& path, std::string* error);
 
 }  // namespace dcf

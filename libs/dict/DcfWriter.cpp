@@ -6,31 +6,33 @@
 #include "libs/dict/DataDict.h"
 #include "libs/dict/DcfEscape.h"
 #include "libs/dict/DcfSyntax.h"
+#include "libs/util/SafeFile.h"
 
 namespace {
 
 using dcf::TextKind;
 
+// Out is std::string or dcf::FileText; bytesPerItem sizes the first buffer.
+template <typename Out>
 class DcfWriter {
  public:
-  std::string Write(const CDataDict& dict) {
-    out_.reserve(EstimatedSize(dict));
+  Out Write(const CDataDict& dict, size_t bytesPerItem) {
+    out_.reserve(4096 + ItemCount(dict) * bytesPerItem);
     WriteDictionary(dict);
     for (int l = 0; l < dict.GetNumLevels(); ++l) WriteLevel(*dict.GetLevel(l));
     return std::move(out_);
   }
 
  private:
-  // A guess from the item count alone (which costs a walk of the records only), so that
-  // the text grows by few copies.
-  static size_t EstimatedSize(const CDataDict& dict) {
+  // Counting the items costs a walk of the records only.
+  static size_t ItemCount(const CDataDict& dict) {
     size_t items = 0;
     for (int l = 0; l < dict.GetNumLevels(); ++l) {
       const CDictLevel& level = *dict.GetLevel(l);
       items += level.GetIdItemsRec()->GetNumItems();
       for (int r = 0; r < level.GetNumRecords(); ++r) items += level.GetRecord(r)->GetNumItems();
     }
-    return 4096 + items * 256;
+    return items;
   }
 
   void Section(std::string_view header) {
@@ -126,14 +128,22 @@ class DcfWriter {
     if (value.IsSpecial()) Flag(dcf::kValueSpecial, true);
   }
 
-  std::string out_;
+  Out out_;
 };
 
 }  // namespace
 
-std::string DcfToText(const CDataDict& dict) { return DcfWriter().Write(dict); }
+// A guess of the text per item that keeps growth copies few. A FileText reserves more:
+// address space that is never written costs no memory.
+std::string DcfToText(const CDataDict& dict) { return DcfWriter<std::string>().Write(dict, 256); }
 
-void dcf::AppendValueText(std::string& out, const CDictValue& value) {
+bool dcf::SaveDcf(const CDataDict& dict, const std::string& path, std::string* error) {
+  const FileText text = DcfWriter<FileText>().Write(dict, 1024);
+  return WriteFileAtomically(path, std::string_view(text.data(), text.size()), error);
+}
+
+template <typename Text>
+void dcf::AppendValueText(Text& out, const CDictValue& value) {
   for (int p = 0; p < value.GetNumVPairs(); ++p) {
     const CDictVPair& pair = *value.GetVPair(p);
     if (p > 0) out += ',';
@@ -146,3 +156,6 @@ void dcf::AppendValueText(std::string& out, const CDictValue& value) {
   out += ';';
   dcf::AppendEscaped(out, value.GetLabel(), TextKind::Plain);
 }
+
+template void dcf::AppendValueText(std::string&, const CDictValue&);
+template void dcf::AppendValueText(dcf::FileText&, const CDictValue&);

@@ -2,6 +2,8 @@
 // item symbol; enum setters that cannot store a value outside their enum.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "SampleDict.h"
 #include "libs/dict/DataDict.h"
 
@@ -222,4 +224,31 @@ TEST(DictModel, IntegerSettersMapUnknownNumbersIntoTheEnums) {
   EXPECT_EQ(value.GetValueType(), DefaultType);
   value.SetValueType(4);
   EXPECT_EQ(value.GetValueType(), NoneType);
+}
+
+TEST(DictModel, ValuePairsKeepTheirOrderThroughAddsAndRemovals) {
+  CDictValue value;
+  EXPECT_THROW(value.GetVPair(0), std::out_of_range);
+  for (const char* from : {"1", "2", "3"}) {
+    CDictVPair pair(from, "");
+    value.AddVPair(&pair);
+  }
+  EXPECT_EQ(value.AddVPair(value.GetVPair(2)), 3);  // a pair of the value itself
+  auto froms = [&] {
+    std::string all;
+    for (int i = 0; i < value.GetNumVPairs(); ++i) all += value.GetVPair(i)->GetFrom();
+    return all;
+  };
+  EXPECT_EQ(froms(), "1233");
+  EXPECT_THROW(value.GetVPair(4), std::out_of_range);
+  value.RemoveVPairAt(0);
+  EXPECT_EQ(froms(), "233");
+  value.RemoveVPairAt(1);
+  EXPECT_EQ(froms(), "23");
+  value.GetVPair(0)->SetTo("9");
+  value.RemoveVPairAt(0);
+  value.RemoveVPairAt(0);
+  value.RemoveVPairAt(0);  // nothing left: no effect
+  EXPECT_EQ(value.GetNumVPairs(), 0);
+  EXPECT_EQ(value, CDictValue());
 }
