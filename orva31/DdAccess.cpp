@@ -416,7 +416,9 @@ DdReadStats DdGetReadStats() { return g_dd.in.stats; }
 int DdCreate(const std::string& base) {
   DdCloseOutput();
   const std::string path = base + ".dd";
-  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+  // Readable and writable as the user's umask allows, like any file the user makes.
+  constexpr mode_t kNewFileMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH;
+  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kNewFileMode);
   if (fd < 0) return DD_IO_ERROR;
   // The writer holds a write lock while it writes, so readers see the file as in use.
   if (TryLock(fd, F_WRLCK) == 0) {
