@@ -101,9 +101,10 @@ int RunConvert(const std::vector<std::string>& args) {
     if (!IsVornFileNameOK(1, input, inputExt ? inputExt : "", 0)) return kExitFailed;
     if (!IsVornFileNameOK(0, output, outputExt ? outputExt : "", 1)) return kExitFailed;
   }
-  const bool written = app.RunConversion(options.kind, input, output);
-  if (CliHost::Interrupted()) return kExitInterrupted;
-  return written ? kExitWritten : kExitFailed;
+  // A Ctrl-C that came too late to stop the conversion leaves a complete output: that
+  // counts as written.
+  if (app.RunConversion(options.kind, input, output)) return kExitWritten;
+  return CliHost::Interrupted() ? kExitInterrupted : kExitFailed;
 }
 
 int RunInspect(const std::vector<std::string>& args) {

@@ -136,6 +136,44 @@ TEST(CliConvert, ExistingOutputIsKeptUnlessTheUserSaysYes) {
   EXPECT_EQ(ReadTextFile(output), "previous");
 }
 
+TEST(CliConvert, CtrlCStopsTheConversionAndWritesNothing) {
+  TempDir dir;
+  const std::string input = dir.file("large.ddw");
+  {
+    std::ofstream ddw(input, std::ios::binary);
+    ddw << "[Dictionary]\nVersion=ORVA 4.1\nName=LARGE\n";
+    for (int r = 0; r < 200; ++r) {
+      ddw << "[Record]\nName=R" << r << "\nRecordTypeValue=" << r % 10 << "\n";
+      for (int i = 0; i < 1000; ++i) {
+        ddw << "[Item]\nName=I" << r << "_" << i << "\nLabel=Item " << i << "\nStart=" << 2 + i
+            << "\nLen=1\n[ValueSet]\nValue=1:5;Valid\nValue=9;Refused\n";
+      }
+    }
+  }
+  const std::string output = dir.file("large.dcf");
+  ProcessResult r = RunProcess(TRAVO_CLI_PATH, {"convert", "--quiet", input, output}, dir.path().string(), 300);
+  EXPECT_EQ(r.status, 130) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(output));
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    EXPECT_EQ(entry.path().filename().string().find("large.dcf"), std::string::npos) << entry.path();
+  }
+}
+
+TEST(CliConvert, Orva41DictionaryConvertsWithItsSuccessMessage) {
+  TempDir dir;
+  const std::string input = dir.file("survey.ddw");
+  WriteFile(input,
+            "[Dictionary]\nVersion=ORVA 4.1\nLabel=Survey\n[Record]\nName=PERSON\n"
+            "[Item]\nName=AGE\nStart=1\nLen=2\n[ValueSet]\nValue=0:95;Years\n");
+  const std::string output = dir.file("survey.dcf");
+  ProcessResult r = Cli(dir, {"convert", input, output});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "ORVA 4.1 Dictionary successfully converted.\n");
+  CDataDict dict;
+  ASSERT_TRUE(dict.Open(output));
+  EXPECT_EQ(dict.GetLevel(0)->GetRecord(0)->GetItem(0)->GetName(), "AGE");
+}
+
 TEST(CliInspect, TravoDictionaryAsJsonHasTheContractKeys) {
   TempDir dir;
   const std::string path = dir.file("survey.dcf");

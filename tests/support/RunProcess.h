@@ -2,6 +2,7 @@
 // Runs a program with arguments, standard input from /dev/null, and captures its
 // standard output, standard error and exit status (128 + signal when killed).
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,8 +24,10 @@ inline std::string ReadTextFile(const std::string& path) {
   return text.str();
 }
 
+// interruptAfterMs > 0 sends SIGINT (Ctrl-C) to the program that many milliseconds after
+// it started.
 inline ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
-                                const std::string& scratchFolder) {
+                                const std::string& scratchFolder, int interruptAfterMs = 0) {
   const std::string outPath = scratchFolder + "/.stdout";
   const std::string errPath = scratchFolder + "/.stderr";
   pid_t pid = fork();
@@ -41,6 +44,10 @@ inline ProcessResult RunProcess(const std::string& program, const std::vector<st
     argv.push_back(nullptr);
     execv(program.c_str(), argv.data());
     _exit(127);
+  }
+  if (interruptAfterMs > 0) {
+    usleep(static_cast<useconds_t>(interruptAfterMs) * 1000);
+    kill(pid, SIGINT);
   }
   ProcessResult result;
   int raw = 0;
