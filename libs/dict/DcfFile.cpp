@@ -90,7 +90,8 @@ class FileLines : public LineSource {
   std::string failure_;
 };
 
-// Opens path for reading; -1 with the reason when it is missing, a folder or unreadable.
+// Opens path for reading; -1 with the reason when it is missing, a folder, not a regular
+// file or unreadable.
 int OpenForReading(const std::string& path, std::string* error) {
   struct stat info {};
   if (stat(path.c_str(), &info) != 0) {
@@ -101,8 +102,18 @@ int OpenForReading(const std::string& path, std::string* error) {
     *error = path + " is a folder, not a file.";
     return -1;
   }
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) *error = "Cannot read " + path + ": " + strerror(errno) + ".";
+  // Non-blocking, so that a named pipe put in the file's place cannot hold the open; the
+  // opened file itself is checked, as the name may have changed since the stat.
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    *error = "Cannot read " + path + ": " + strerror(errno) + ".";
+    return -1;
+  }
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    *error = path + " is not a regular file.";
+    return -1;
+  }
   return fd;
 }
 

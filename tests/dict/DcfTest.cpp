@@ -1,12 +1,16 @@
 // The .dcf file: exact round trips both ways, the written form of texts, refusal of
 // malformed text with the line that is wrong, and the file operations.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <sstream>
 
 #include "RecordingHost.h"
@@ -320,6 +324,23 @@ TEST(DcfFile, OpenFailuresNameTheFileAndLeaveTheDictionaryEmpty) {
   EXPECT_FALSE(dict.Open(dir.file("bad.dcf"), false));
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text, dict.GetLastError());
+}
+
+// A named pipe would block the reader until someone writes to it: it is refused at once.
+TEST(DcfFile, OpenRefusesWhatIsNotARegularFileWithoutWaiting) {
+  TempDir dir;
+  const std::string fifo = dir.file("pipe.dcf");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  CDataDict dict;
+  auto opened = std::async(std::launch::async, [&] { return dict.Open(fifo); });
+  if (opened.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+    // Let the blocked reader go, so that the failure is reported rather than hung.
+    close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+    opened.wait();
+    FAIL() << "Open waited on a named pipe";
+  }
+  EXPECT_FALSE(opened.get());
+  EXPECT_NE(dict.GetLastError().find("pipe.dcf is not a regular file"), std::string::npos) << dict.GetLastError();
 }
 
 TEST(DcfFile, AFailedSaveLeavesThePreviousFileIntact) {
