@@ -1,5 +1,7 @@
 #include "app/cli/Inspect.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 
 #include "app/ConvertApp.h"
@@ -68,6 +70,13 @@ bool InspectFormFile(const std::string& path, bool json, std::ostream& out, std:
 }  // namespace
 
 bool InspectFile(const std::string& path, bool json, std::ostream& out, std::string& error) {
+  // A named pipe or a device would keep a reader waiting or reading forever. Missing
+  // files and folders are left to each format's reader, which names them itself.
+  struct stat info {};
+  if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+    error = "Cannot inspect " + path + ": it is not a regular file.";
+    return false;
+  }
   const std::string ext = LowerExtension(path);
   if (ext == "dcf") return InspectTravoDictionary(path, json, out, error);
   if (ext == "fmf") return InspectFormFile(path, json, out, error);
