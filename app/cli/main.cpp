@@ -127,6 +127,11 @@ int RunInspect(const std::vector<std::string>& args) {
     std::cerr << error << '\n';
     return kExitFailed;
   }
+  // A description cut short (a full disk, a closed pipe) is not a file shown.
+  if (!std::cout.flush()) {
+    std::cerr << "travo-convert-cli: cannot write the description of " << files[0] << '\n';
+    return kExitFailed;
+  }
   return kExitWritten;
 }
 

@@ -3,9 +3,11 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -234,6 +236,21 @@ TEST(CliInspect, UnreadableFilesFailWithAReason) {
     EXPECT_EQ(r.status, 1) << name;
     EXPECT_FALSE(r.err.empty()) << name;
     EXPECT_TRUE(r.out.empty()) << name;
+  }
+}
+
+// A description that cannot be written (a full disk) is a failure, not a file shown.
+TEST(CliInspect, OutputThatCannotBeWrittenFails) {
+  TempDir dir;
+  const std::string path = dir.file("survey.dcf");
+  ASSERT_TRUE(SampleDictionary().Save(path));
+  for (const char* format : {"", "--json "}) {
+    const std::string command = std::string("'") + TRAVO_CLI_PATH + "' inspect " + format + "'" + path +
+                                "' > /dev/full 2> '" + dir.file("err.txt") + "'";
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw)) << format;
+    EXPECT_EQ(WEXITSTATUS(raw), 1) << format;
+    EXPECT_NE(ReadTextFile(dir.file("err.txt")).find("cannot write"), std::string::npos) << format;
   }
 }
 
