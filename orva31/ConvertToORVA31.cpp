@@ -276,7 +276,7 @@ bool CConvertApp::ConvertToORVA31Dict(const CVornString& input, const CVornStrin
   TempOutput temp{file.TempPath()};
 
   DdNew();
-  if (dict.GetRecTypeLen() == 0)
+  if (dict.GetRecTypeLen() <= 0)  // a negative length (a damaged .dcf) means none too
     DdSetRecordType(-1, -1);
   else
     DdSetRecordType(dict.GetRecTypeStart() - 1, dict.GetRecTypeLen());
@@ -316,7 +316,7 @@ bool CConvertApp::ConvertToORVA31Dict(const CVornString& input, const CVornStrin
 int CConvertApp::ConvertTravoRecord(CDataDict* dict, int level, int record) {
   CDDRuleMgr rules;
   rules.SetCurrDict(dict);
-  const int typeLength = dict->GetRecTypeLen() == 0 ? kNoRecordTypeLength : dict->GetRecTypeLen();
+  const int typeLength = dict->GetRecTypeLen() <= 0 ? kNoRecordTypeLength : dict->GetRecTypeLen();
   CDictLevel* travoLevel = dict->GetLevel(level);
   CDictRecord* source = record == -2 ? travoLevel->GetIdItemsRec() : travoLevel->GetRecord(record);
 

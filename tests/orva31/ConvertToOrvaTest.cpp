@@ -224,6 +224,25 @@ TEST_F(ToOrvaTest, WithoutRecordTypeTheHeaderSaysNoneAndValuesAreBlank) {
   EXPECT_EQ(bytes.substr(512 + 17, 16), std::string(12, ' ') + std::string(4, '\0'));
 }
 
+// A .dcf may state a negative record type length: it is taken as no record type (as for
+// length 0, the value's first 12 characters are kept), and a long value stays in its field.
+TEST_F(ToOrvaTest, NegativeRecordTypeLengthMeansNone) {
+  CDataDict dict;
+  dict.SetRecTypeStart(1);
+  dict.SetRecTypeLen(-4);
+  CDictLevel level;
+  CDictRecord rec = MakeRecord("R", std::string(200, 'T'), true, 7, {MakeItem("X", 1, 1)});
+  level.AddRecord(&rec);
+  dict.AddLevel(&level);
+  ASSERT_TRUE(Convert(dict, target));
+  const std::string bytes = ReadBytes(target);
+  EXPECT_EQ(DdBuilder::GetI16(bytes, 46), -1);
+  EXPECT_EQ(DdBuilder::GetI16(bytes, 48), -1);
+  EXPECT_EQ(bytes.substr(512 + 17, 16), std::string(12, 'T') + std::string(4, '\0'));
+  EXPECT_EQ(DdBuilder::GetI16(bytes, 512 + 33), 1);
+  EXPECT_EQ(DdBuilder::GetI16(bytes, 512 + 35), 7);
+}
+
 TEST_F(ToOrvaTest, LevelsCollapseIntoOneCommonAndOneRecordList) {
   CDataDict dict;
   for (int l = 0; l < 2; ++l) {
