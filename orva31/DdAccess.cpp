@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <thread>
@@ -244,6 +245,17 @@ int OutItemIndex(int record, int item) {
   return r->firstItem + item;
 }
 
+// The file keeps positions, lengths and counts in 16 bits; a value outside them would be
+// stored wrapped, so the writer refuses it.
+bool FitsI16(long long value) { return value >= INT16_MIN && value <= INT16_MAX; }
+
+// An item whose fields, and whose end in the data record, fit the file.
+bool ItemFits(const DdItemInfo& info) {
+  return FitsI16(info.start) && FitsI16(info.length) && FitsI16(info.dataType) && FitsI16(info.decimals) &&
+         FitsI16(info.occurrences) && FitsI16(info.itemType) &&
+         FitsI16(static_cast<long long>(info.start) + static_cast<long long>(info.length) * info.occurrences);
+}
+
 void CopyName(char* field, const char* name) {
   std::memcpy(field, name, dd::kNameLength);
   field[dd::kNameLength] = '\0';
@@ -449,6 +461,7 @@ void DdSetRecordType(int start, int length) {
 int DdAddRecord(const DdRecordInfo* info) {
   WriteState& out = g_dd.out;
   if (out.header.numRecords >= DD_MAX_RECORDS) return DD_IO_ERROR;
+  if (!FitsI16(info->required) || !FitsI16(info->maxOccurrences)) return DD_IO_ERROR;
   dd::RecordEntry& e = out.records[out.header.numRecords];
   e = dd::RecordEntry{};
   CopyName(e.name, info->name);
@@ -467,6 +480,7 @@ int DdAddItem(int record, const DdItemInfo* info) {
   if (!r) return DD_NOT_FOUND;
   const int limit = record == -1 ? DD_MAX_COMMON_ITEMS : DD_MAX_ITEMS;
   if (r->numItems >= limit || h.numItems >= DD_MAX_ITEMS) return DD_IO_ERROR;
+  if (!ItemFits(*info)) return DD_IO_ERROR;
 
   if (r->numItems == 0) {
     r->firstItem = h.numItems;

@@ -6,9 +6,10 @@
 // one output image per process; the layer is not re-entrant and shows no messages.
 //
 // Result codes: 0 or more success (for additions the new element's index in its parent);
-// -1 an I/O error, a file that contradicts itself, or no room; -2 an index out of range
-// (DdOpen: not an ORVA 3.1 dictionary); -3 another version; -4 marked not usable;
-// -5 in use by another process. Record -1 stands for COMMON everywhere.
+// -1 an I/O error, a file that contradicts itself, no room, or (writing) a field that does
+// not fit its 16 bits; -2 an index out of range (DdOpen: not an ORVA 3.1 dictionary);
+// -3 another version; -4 marked not usable; -5 in use by another process. Record -1
+// stands for COMMON everywhere.
 //
 // Names and texts are 8-bit OEM text as stored; every buffer is NUL-terminated.
 #include <string>

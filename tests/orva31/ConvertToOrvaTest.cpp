@@ -318,6 +318,18 @@ TEST_F(ToOrvaTest, FailuresKeepThePreviousFile) {
          record(d)->AddItem(&item);
        },
        "Too many values for an ORVA 3.1 dictionary."},
+      // ORVA 3.1 keeps positions and counts in 16 bits: what does not fit is refused, not wrapped.
+      {"maximum records past 16 bits", [&](CDataDict& d, RecordingHost&) { record(d)->SetMaxRecs(40000); },
+       "Error adding record: R0"},
+      {"item reaching past column 32767",
+       [&](CDataDict& d, RecordingHost&) { CDictItem far = MakeItem("FAR", 32760, 9); record(d)->AddItem(&far); },
+       "Error adding item: FAR"},
+      {"occurrences past 16 bits",
+       [&](CDataDict& d, RecordingHost&) {
+         CDictItem many = MakeItem("MANY", 1, 1, AlphaType, 0, 70000);
+         record(d)->AddItem(&many);
+       },
+       "Error adding item: MANY"},
       {"cancel", [&](CDataDict&, RecordingHost& h) { h.cancelAtCheck = 1; }, ""},
   };
   for (const Case& c : cases) {
