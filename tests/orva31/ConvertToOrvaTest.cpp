@@ -211,36 +211,31 @@ TEST_F(ToOrvaTest, WritesTheExpectedBytes) {
   EXPECT_EQ(written, expected);
 }
 
-TEST_F(ToOrvaTest, WithoutRecordTypeTheHeaderSaysNoneAndValuesAreBlank) {
-  CDataDict dict;
-  CDictLevel level;
-  CDictRecord rec = MakeRecord("R", "", true, 1, {MakeItem("X", 1, 1)});
-  level.AddRecord(&rec);
-  dict.AddLevel(&level);
-  ASSERT_TRUE(Convert(dict, target));
-  const std::string bytes = ReadBytes(target);
-  EXPECT_EQ(DdBuilder::GetI16(bytes, 46), -1);
-  EXPECT_EQ(DdBuilder::GetI16(bytes, 48), -1);
-  EXPECT_EQ(bytes.substr(512 + 17, 16), std::string(12, ' ') + std::string(4, '\0'));
-}
-
-// A .dcf may state a negative record type length: it is taken as no record type (as for
-// length 0, the value's first 12 characters are kept), and a long value stays in its field.
-TEST_F(ToOrvaTest, NegativeRecordTypeLengthMeansNone) {
-  CDataDict dict;
-  dict.SetRecTypeStart(1);
-  dict.SetRecTypeLen(-4);
-  CDictLevel level;
-  CDictRecord rec = MakeRecord("R", std::string(200, 'T'), true, 7, {MakeItem("X", 1, 1)});
-  level.AddRecord(&rec);
-  dict.AddLevel(&level);
-  ASSERT_TRUE(Convert(dict, target));
-  const std::string bytes = ReadBytes(target);
-  EXPECT_EQ(DdBuilder::GetI16(bytes, 46), -1);
-  EXPECT_EQ(DdBuilder::GetI16(bytes, 48), -1);
-  EXPECT_EQ(bytes.substr(512 + 17, 16), std::string(12, 'T') + std::string(4, '\0'));
-  EXPECT_EQ(DdBuilder::GetI16(bytes, 512 + 33), 1);
-  EXPECT_EQ(DdBuilder::GetI16(bytes, 512 + 35), 7);
+// Without a record type the header says none. A .dcf may also state a negative length,
+// which means none as well; a record type value is then cut to its field (12 bytes kept).
+TEST_F(ToOrvaTest, WithoutRecordTypeTheHeaderSaysNone) {
+  struct Case {
+    int length;
+    std::string value, stored;
+  };
+  const Case cases[] = {{0, "", std::string(12, ' ')}, {-4, std::string(200, 'T'), std::string(12, 'T')}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.length);
+    CDataDict dict;
+    dict.SetRecTypeStart(1);
+    dict.SetRecTypeLen(c.length);
+    CDictLevel level;
+    CDictRecord rec = MakeRecord("R", c.value, true, 7, {MakeItem("X", 1, 1)});
+    level.AddRecord(&rec);
+    dict.AddLevel(&level);
+    ASSERT_TRUE(Convert(dict, target));
+    const std::string bytes = ReadBytes(target);
+    EXPECT_EQ(DdBuilder::GetI16(bytes, 46), -1);
+    EXPECT_EQ(DdBuilder::GetI16(bytes, 48), -1);
+    EXPECT_EQ(bytes.substr(512 + 17, 16), c.stored + std::string(4, '\0'));
+    EXPECT_EQ(DdBuilder::GetI16(bytes, 512 + 33), 1);
+    EXPECT_EQ(DdBuilder::GetI16(bytes, 512 + 35), 7);
+  }
 }
 
 TEST_F(ToOrvaTest, LevelsCollapseIntoOneCommonAndOneRecordList) {
