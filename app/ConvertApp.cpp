@@ -20,12 +20,6 @@ constexpr ConversionKindInfo kKinds[] = {
     {KIND_TRAVO_TO_VESK, "to-vesk", 131, 133, 134, 135, 122, 123, 124, 125},
 };
 
-std::string LowerExtension(const std::string& path) {
-  std::string ext = GetFileExtension(path);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext;
-}
-
 }  // namespace
 
 const ConversionKindInfo* FindConversionKind(int kind) {
@@ -41,8 +35,8 @@ int ParseConversionKind(const std::string& text) {
 }
 
 int ConversionKindFromExtensions(const std::string& input, const std::string& output) {
-  const std::string in = LowerExtension(input);
-  const std::string out = LowerExtension(output);
+  const std::string in = GetLowerFileExtension(input);
+  const std::string out = GetLowerFileExtension(output);
   if (in == "dd" && out == "dcf") return KIND_ORVA31_TO_TRAVO;
   if (in == "ddw" && out == "dcf") return KIND_ORVA41_TO_TRAVO;
   if (in == "dcf" && out == "dd") return KIND_TRAVO_TO_ORVA31;

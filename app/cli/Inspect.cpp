@@ -16,12 +16,6 @@
 
 namespace {
 
-std::string LowerExtension(const std::string& path) {
-  std::string ext = GetFileExtension(path);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext;
-}
-
 void WriteJson(const nlohmann::ordered_json& json, std::ostream& out) {
   // Texts are shown as held; bytes that are not UTF-8 are replaced rather than refused.
   out << json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
@@ -77,7 +71,7 @@ bool InspectFile(const std::string& path, bool json, std::ostream& out, std::str
     error = "Cannot inspect " + path + ": it is not a regular file.";
     return false;
   }
-  const std::string ext = LowerExtension(path);
+  const std::string ext = GetLowerFileExtension(path);
   if (ext == "dcf") return InspectTravoDictionary(path, json, out, error);
   if (ext == "fmf") return InspectFormFile(path, json, out, error);
   if (ext == "ddw") return InspectOrva41Dictionary(path, json, out, error);

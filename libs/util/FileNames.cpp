@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <filesystem>
 #include <string>
 
@@ -102,4 +103,10 @@ std::string GetFileExtension(const std::string& path) {
   size_t dot = path.rfind('.');
   if (dot == std::string::npos || dot < nameStart) return "";
   return path.substr(dot + 1);
+}
+
+std::string GetLowerFileExtension(const std::string& path) {
+  std::string ext = GetFileExtension(path);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
 }

@@ -21,3 +21,5 @@ int IsVornFileNameOK(int mode, const std::string& name, const std::string& ext, 
 
 // The extension of a path (after the last '.' of its file-name part), without the dot.
 std::string GetFileExtension(const std::string& path);
+// The same in lower case (ASCII letters), for choosing a format by extension.
+std::string GetLowerFileExtension(const std::string& path);
