@@ -12,6 +12,9 @@ class CSpecFile;
 class CDictItem;
 class CDictVSet;
 class CDictValue;
+namespace dd {
+class ClaimBudget;
+}
 
 // The conversion kinds, in the order the wizard offers them.
 enum ConversionKind : int {
@@ -59,7 +62,8 @@ class CConvertApp {
   bool ConvertVESK(const CVornString& input, const CVornString& output, bool forms);  // 3, 4
 
   // Kind 0 helpers (ORVA 3.1 to Travo).
-  int ConvertORVA31Record(int record, CDictRecord* target);
+  // budget: what the file's tables have left to give; records that claim more are unreadable.
+  int ConvertORVA31Record(int record, CDictRecord* target, dd::ClaimBudget& budget);
   void RemoveCommonOverlaps(CDataDict* dict);
   // Kind 1 readers (ORVA 4.1 text), one per nesting level of the file.
   void ReadORVA41Record(CSpecFile& specFile, CDictRecord* record, bool common);

@@ -7,6 +7,7 @@
 #include "libs/util/ProgressDlg.h"
 #include "orva31/ConvertSupport.h"
 #include "orva31/DdAccess.h"
+#include "orva31/DdFormat.h"
 
 using orva31::ResText;
 using orva31::ShowString;
@@ -73,11 +74,15 @@ CVornString ExplicitDecimals(const char* stored, int decimals, char decimalChar)
 }
 
 // Reads the value names and pairs of one item into vset; 0 after a message.
-int ReadValueSet(CConvertApp& app, int record, int item, const DdItemInfo& info, CDictVSet& vset) {
+int ReadValueSet(CConvertApp& app, int record, int item, const DdItemInfo& info, CDictVSet& vset,
+                 dd::ClaimBudget& budget) {
+  if (!budget.ClaimValueNames(info.numValueNames)) return ItemReadFailure(app.m_sMessage, DD_IO_ERROR, record, item, 0);
   for (int v = 0; v < info.numValueNames; ++v) {
     DdValueNameInfo name;
     if (int rc = DdGetValueName(record, item, v, &name); rc < 0)
       return ItemReadFailure(app.m_sMessage, rc, record, item, 0);
+    if (!budget.ClaimValueBytes(2ull * info.length * name.numPairs))
+      return ItemReadFailure(app.m_sMessage, DD_IO_ERROR, record, item, 0);
     CDictValue value;
     value.SetLabel(ConvertedName(name.name));
     ApplySpecialLabel(value);
@@ -156,14 +161,15 @@ bool CConvertApp::ConvertORVA31Dict(const CVornString& input, const CVornString&
   dict.AddLevel(&newLevel);
   CDictLevel* level = dict.GetLevel(0);
 
-  if (!ConvertORVA31Record(-1, level->GetIdItemsRec())) return false;
+  dd::ClaimBudget budget(info.numItems, info.numValueNames, info.valueAreaSize);
+  if (!ConvertORVA31Record(-1, level->GetIdItemsRec(), budget)) return false;
   progress.StepIt();
   if (progress.CheckCancelButton()) return false;
 
   const int typeLength = dict.GetRecTypeLen();
   for (int r = 0; r < info.numRecords; ++r) {
     CDictRecord record;
-    if (!ConvertORVA31Record(r, &record)) return false;
+    if (!ConvertORVA31Record(r, &record, budget)) return false;
     record.SetRecTypeVal(typeLength == 0 ? CVornString() : record.GetRecTypeVal().Left(typeLength));
     level->AddRecord(&record);
     progress.StepIt();
@@ -192,9 +198,11 @@ bool CConvertApp::ConvertORVA31Dict(const CVornString& input, const CVornString&
   return true;
 }
 
-int CConvertApp::ConvertORVA31Record(int record, CDictRecord* target) {
+int CConvertApp::ConvertORVA31Record(int record, CDictRecord* target, dd::ClaimBudget& budget) {
   DdRecordInfo info;
-  if (int rc = DdGetRecord(record, &info); rc < 0) {
+  int rc = DdGetRecord(record, &info);
+  if (rc >= 0 && !budget.ClaimItems(info.numItems)) rc = DD_IO_ERROR;
+  if (rc < 0) {
     m_sMessage.Format(ResText(rc == DD_IO_ERROR ? IDS_RECORD_IO_ERROR : IDS_RECORD_NOT_FOUND), record);
     m_sMessage.MessageBoxA(0);
     return 0;
@@ -238,7 +246,7 @@ int CConvertApp::ConvertORVA31Record(int record, CDictRecord* target) {
     CDictVSet vset;
     vset.SetLabel(itemName);
     vset.SetName(itemName + "_VS1");
-    if (!ReadValueSet(*this, record, i, stored, vset)) return 0;
+    if (!ReadValueSet(*this, record, i, stored, vset, budget)) return 0;
     if (vset.GetNumValues() > 0) item.AddVSet(&vset);
     target->AddItem(&item);
   }

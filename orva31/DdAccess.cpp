@@ -350,6 +350,9 @@ int DdOpen(const std::string& base, DdFileInfo* info) {
   info->numRecords = in.header.numRecords;
   info->recTypeStart = in.header.recTypeStart;
   info->recTypeLen = in.header.recTypeLen;
+  info->numItems = in.header.numItems;
+  info->numValueNames = in.header.numValueNames;
+  info->valueAreaSize = static_cast<int>(in.header.valueAreaSize);
 
   const dd::Header& h = in.header;
   if (!LoadBlock(in.records, 0, dd::kRecordEntrySize, DD_RECORD_WINDOW, h.recordTableOffset) ||

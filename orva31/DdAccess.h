@@ -43,6 +43,10 @@ struct DdFileInfo {
   int numRecords;
   int recTypeStart;  // 0-based, -1 none
   int recTypeLen;    // -1 none
+  // The totals of the file's tables, which bound a walk of the whole dictionary.
+  int numItems;
+  int numValueNames;
+  int valueAreaSize;
 };
 
 struct DdRecordInfo {

@@ -161,7 +161,7 @@ bool RangeFits(int first, int count, int total) {
 std::string CheckPairs(const ValueNameEntry& v, int itemLength, unsigned valueAreaSize) {
   if (v.numPairs < 0) return "a negative number of value pairs";
   if (v.numPairs == 0) return {};
-  if (itemLength < 0 || itemLength > kMaxValueLength)
+  if (itemLength < 1 || itemLength > kMaxValueLength)
     return "value pairs on an item of length " + std::to_string(itemLength);
   const uint64_t end = uint64_t(v.valueOffset) + uint64_t(2 * itemLength) * uint64_t(v.numPairs);
   if (end > valueAreaSize) return "value pairs outside the value area";

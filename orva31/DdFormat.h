@@ -168,8 +168,34 @@ std::string CheckHeaderLayout(const Header& h, uint64_t fileSize);
 // True when count entries from first lie inside a table of total entries; a count of 0
 // needs no place at all. Negative counts never fit.
 bool RangeFits(int first, int count, int total);
-// Why the pairs of a value name cannot be read (item length outside 0..15 while pairs are
+// Why the pairs of a value name cannot be read (item length outside 1..15 while pairs are
 // claimed, pairs outside the value area), or empty when they can.
 std::string CheckPairs(const ValueNameEntry& v, int itemLength, unsigned valueAreaSize);
+
+// In a sound file every item, value name and value byte belongs to exactly one owner, so a
+// walk of the whole dictionary never claims more than the header's totals. Ranges that
+// overlap (records sharing items, items sharing value names) exhaust the budget; readers
+// stop there instead of multiplying the file's content.
+class ClaimBudget {
+ public:
+  ClaimBudget(int items, int valueNames, uint64_t valueBytes)
+      : items_(items), valueNames_(valueNames), valueBytes_(valueBytes) {}
+  bool ClaimItems(int count) { return Claim(items_, count); }
+  bool ClaimValueNames(int count) { return Claim(valueNames_, count); }
+  bool ClaimValueBytes(uint64_t bytes) {
+    if (bytes > valueBytes_) return false;
+    valueBytes_ -= bytes;
+    return true;
+  }
+
+ private:
+  static bool Claim(int& left, int count) {
+    if (count < 0 || count > left) return false;
+    left -= count;
+    return true;
+  }
+  int items_, valueNames_;
+  uint64_t valueBytes_;
+};
 
 }  // namespace dd

@@ -36,6 +36,11 @@ class LayoutReader {
       error = why;
       return false;
     }
+    budget_ = dd::ClaimBudget(h_.numItems, h_.numValueNames, h_.valueAreaSize);
+    if (!budget_.ClaimItems(h_.numCommonItems)) {
+      error = "COMMON claims more items than the item table holds";
+      return false;
+    }
     out["size"] = bytes_.size();
     out["header"] = HeaderJson();
     ordered_json common = ordered_json::array();
@@ -83,6 +88,10 @@ class LayoutReader {
       error = "record " + std::to_string(index) + ": its items lie outside the item table";
       return false;
     }
+    if (!budget_.ClaimItems(e.numItems)) {
+      error = "record " + std::to_string(index) + ": more items are claimed than the item table holds";
+      return false;
+    }
     ordered_json items = ordered_json::array();
     for (int i = 0; i < e.numItems; ++i) {
       if (!AddItem(e.firstItem + i, items, error)) return false;
@@ -106,6 +115,10 @@ class LayoutReader {
       error = where + ": its value names lie outside the value-name table";
       return false;
     }
+    if (!budget_.ClaimValueNames(e.numValueNames)) {
+      error = where + ": more value names are claimed than the value-name table holds";
+      return false;
+    }
     ordered_json names = ordered_json::array();
     for (int v = 0; v < e.numValueNames; ++v) {
       const int vi = e.firstValueName + v;
@@ -113,6 +126,10 @@ class LayoutReader {
       dd::DecodeValueName(At(h_.valueNameTableOffset + uint64_t(vi) * dd::kValueNameEntrySize), n);
       if (std::string why = dd::CheckPairs(n, e.length, h_.valueAreaSize); !why.empty()) {
         error = where + ", value name " + std::to_string(vi) + ": " + why;
+        return false;
+      }
+      if (!budget_.ClaimValueBytes(2ull * e.length * n.numPairs)) {
+        error = where + ", value name " + std::to_string(vi) + ": more value pairs are claimed than the value area holds";
         return false;
       }
       ordered_json pairs = ordered_json::array();
@@ -142,6 +159,7 @@ class LayoutReader {
 
   const std::string& bytes_;
   dd::Header h_;
+  dd::ClaimBudget budget_{0, 0, 0};
 };
 
 std::string Quoted(const ordered_json& text) { return "\"" + text.get<std::string>() + "\""; }

@@ -280,6 +280,27 @@ TEST_F(FromOrvaTest, CorruptEntriesStopWithTheReadMessages) {
        "I/O Error reading record 0, item 0.", 0},
       {"values on a long item", [](DdBuilder& b, std::string& s) { DdBuilder::PutI16(s, b.ItemAt(0) + 19, 40); },
        "I/O Error reading record -1, item 0.", 0},
+      {"values on a zero-length item", [](DdBuilder& b, std::string& s) { DdBuilder::PutI16(s, b.ItemAt(0) + 19, 0); },
+       "I/O Error reading record -1, item 0.", 0},
+      // Overlapping ranges would repeat the file's content without end; they are unreadable.
+      {"a record sharing another's items",
+       [](DdBuilder& b, std::string& s) {
+         DdBuilder::PutI16(s, b.RecordAt(1) + 37, 1);
+         DdBuilder::PutI16(s, b.RecordAt(1) + 39, 1);
+       },
+       "I/O Error reading record 1.", 0},
+      {"an item sharing another's value names",
+       [](DdBuilder& b, std::string& s) {
+         DdBuilder::PutI16(s, b.ItemAt(1) + 31, 2);
+         DdBuilder::PutI16(s, b.ItemAt(1) + 33, 0);
+       },
+       "I/O Error reading record 0, item 0.", 0},
+      {"value names sharing pairs",
+       [](DdBuilder& b, std::string& s) {
+         DdBuilder::PutI16(s, b.ValueNameAt(1) + 17, 0);
+         DdBuilder::PutI16(s, b.ValueNameAt(1) + 19, 2);
+       },
+       "I/O Error reading record 0, item 0.", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

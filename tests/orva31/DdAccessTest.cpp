@@ -276,6 +276,8 @@ TEST_F(DdAccessTest, CorruptEntriesAreUnreadable) {
        [&] { return DdGetValueName(-1, 0, 0, &v); }},
       {"pairs on a 16-character item", [](DdBuilder& b, std::string& s) { DdBuilder::PutI16(s, b.ItemAt(0) + 19, 16); },
        [&] { return DdGetValue(-1, 0, 0, 0, &p); }},
+      {"pairs on a zero-length item", [](DdBuilder& b, std::string& s) { DdBuilder::PutI16(s, b.ItemAt(0) + 19, 0); },
+       [&] { return DdGetValueName(-1, 0, 0, &v); }},
       {"pairs on a negative length", [](DdBuilder& b, std::string& s) { DdBuilder::PutI16(s, b.ItemAt(0) + 19, -2); },
        [&] { return DdGetValueName(-1, 0, 0, &v); }},
   };

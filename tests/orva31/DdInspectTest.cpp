@@ -73,12 +73,19 @@ TEST_F(InspectTest, BadFilesAreRefusedWithAReason) {
   DdBuilder b = Fixture();
   std::string corrupt = b.Build();
   DdBuilder::PutI16(corrupt, b.ValueNameAt(1) + 19, 50);
+  std::string sharedItems = b.Build();
+  DdBuilder::PutI16(sharedItems, b.RecordAt(0) + 37, 2);
+  DdBuilder::PutI16(sharedItems, b.RecordAt(0) + 39, 0);
+  std::string zeroLength = b.Build();
+  DdBuilder::PutI16(zeroLength, b.ItemAt(0) + 19, 0);
   std::string shortFile = b.Build();
   shortFile.resize(600);
   const Case cases[] = {
       {"not a dictionary", "hello", "not an ORVA 3.1 dictionary"},
       {"pairs outside the value area", corrupt, "item 1, value name 1: value pairs outside the value area"},
       {"cut short", shortFile, "past the end of the file"},
+      {"a record sharing COMMON's item", sharedItems, "record 0: more items are claimed than the item table holds"},
+      {"pairs on a zero-length item", zeroLength, "item 0, value name 0: value pairs on an item of length 0"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
