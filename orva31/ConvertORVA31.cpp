@@ -76,7 +76,8 @@ CVornString ExplicitDecimals(const char* stored, int decimals, char decimalChar)
 // Reads the value names and pairs of one item into vset; 0 after a message.
 int ReadValueSet(CConvertApp& app, int record, int item, const DdItemInfo& info, CDictVSet& vset,
                  dd::ClaimBudget& budget) {
-  if (!budget.ClaimValueNames(info.numValueNames)) return ItemReadFailure(app.m_sMessage, DD_IO_ERROR, record, item, 0);
+  if (!budget.ClaimValueNames(info.numValueNames))
+    return ItemReadFailure(app.m_sMessage, DD_IO_ERROR, record, item, 0);
   for (int v = 0; v < info.numValueNames; ++v) {
     DdValueNameInfo name;
     if (int rc = DdGetValueName(record, item, v, &name); rc < 0)
