@@ -1,7 +1,250 @@
-#include "app/ConvertApp.h"
+// The VESK conversion driver: the phases of a conversion, the output names, the messages
+// of the reading phase, the dictionary header and the label helpers.
+#include <cstring>
+#include <new>
 
-bool CConvertApp::ConvertVESK(const CVornString&, const CVornString&, bool) {
-  m_sMessage = "VESK to Travo conversion is not available in this build yet.";
-  m_sMessage.MessageBoxA(0);
+#include "app/ConvertApp.h"
+#include "libs/forms/FormFile.h"
+#include "libs/util/CodePage.h"
+#include "libs/util/ProgressDlg.h"
+#include "libs/util/SafeFile.h"
+#include "res/StringTable.h"
+#include "veskconv/VeskVornConv.h"
+
+namespace {
+
+enum : int { IDS_CONVERTING = 208, IDS_VALIDATING = 209, IDS_SAVING = 210 };
+
+// One message box with OK only.
+void Report(const CString& text) { text.MessageBoxA(MB_OK); }
+
+template <class... Args>
+void ReportFormat(const char* format, Args... args) {
+  CString text;
+  text.Format(format, args...);
+  Report(text);
+}
+
+// The output path up to the extension of its file name: a "." in a folder name, or one
+// that starts the file name, starts no extension.
+CString WithoutExtension(const CString& path) {
+  const size_t slash = path.rfind('/');
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos || dot <= nameStart) return path;
+  return path.substr(0, dot);
+}
+
+// Closes the VESK dictionary and the progress window however Convert ends.
+struct ConversionScope {
+  Dic* dic = nullptr;
+  CProgressDlg& progress;
+  ~ConversionScope() {
+    if (dic) {
+      dic->Close();
+      delete dic;
+    }
+    progress.DestroyWindow();
+  }
+};
+
+}  // namespace
+
+VarObject::VarObject(const CString& name, int start, int len) : Var(nullptr, nullptr), m_sName(name) {
+  std::strncpy(this->name, name.c_str(), sizeof this->name - 1);
+  varType = 'A';
+  this->start = static_cast<int16_t>(start);
+  this->len = static_cast<int16_t>(len);
+}
+
+CVeskVornConv::CVeskVornConv() : m_pOwned(std::make_unique<std::vector<OwnedPtr>>()) {}
+
+CVeskVornConv::~CVeskVornConv() {
+  delete m_pFormFile;
+  delete m_pDataDict;
+  m_aIdRecords.clear();
+  // In the order of addition: a record goes before the items it was given copies of.
+  for (OwnedPtr& owned : *m_pOwned) owned.reset();
+  m_pOwned.reset();
+}
+
+CString CVeskVornConv::DcfPathFor(const CString& outputPath) { return WithoutExtension(outputPath) + ".dcf"; }
+CString CVeskVornConv::FmfPathFor(const CString& outputPath) { return WithoutExtension(outputPath) + ".fmf"; }
+
+void CVeskVornConv::InitSpecialValues() { ::InitSpecialValues(); }
+
+void CVeskVornConv::OemToAnsi(CString& s) { s = OemToHost(s); }
+
+char* CVeskVornConv::ReadFirstLabel(Lab* lab, char* out, int width) {
+  if (!out) return nullptr;
+  Lab::cleanstr(out, 0);
+  if (!lab || !lab->Load()) return nullptr;
+  return lab->GetLabel(out, lab->text + 2, width);
+}
+
+void CVeskVornConv::ReadThreeLabels(Lab* lab, char* a, char* b, char* c) {
+  if (!a || !b || !c) return;
+  a[0] = b[0] = c[0] = '\0';
+  if (!lab || !lab->Load()) return;
+  const char* cursor = lab->GetLabel(a, lab->text + 2, 30);
+  cursor = lab->GetLabel(b, cursor, 30);
+  lab->GetLabel(c, cursor, 30);
+}
+
+CString CVeskVornConv::LabelOrName(Lab* lab, int width, const CString& name) {
+  std::vector<char> line(static_cast<size_t>(width) + 1);
+  ReadFirstLabel(lab, line.data(), width);
+  CString label = line.data();
+  label.TrimRight();
+  OemToAnsi(label);
+  return label.IsEmpty() ? name : label;
+}
+
+void CVeskVornConv::MakeDictHeader(Dic& dic) {
+  char a[31], b[31], c[31];
+  ReadThreeLabels(dic.labels, a, b, c);
+  CString label = a;
+  label.TrimRight();
+  OemToAnsi(label);
+  m_pDataDict->SetLabel(label.IsEmpty() ? dic.dicName : label);
+  m_pDataDict->SetName(dic.dicName);
+  m_pDataDict->SetRecTypeStart(dic.recTypeLen == 0 ? 0 : dic.recTypeStart);
+  m_pDataDict->SetRecTypeLen(dic.recTypeLen);
+  m_pDataDict->SetPosRelative(false);
+  m_pDataDict->SetZeroFill(false);
+  m_pDataDict->SetDecChar(false);
+}
+
+// Both outputs are checked before anything is read, and nothing is emptied: a failed or
+// cancelled conversion leaves the previous files as they were.
+bool CVeskVornConv::CheckOutputsWritable(const CString& dcfPath, const CString& fmfPath, bool wantForms) {
+  for (const CString* path : {&dcfPath, &fmfPath}) {
+    if (path == &fmfPath && !wantForms) break;
+    std::string reason;
+    if (!CanWriteFileAtomically(*path, &reason)) {
+      ReportFormat("Can't open file '%s'", path->c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
+// Every section needs the identification record of its level; a level the header does
+// not declare has none, and such a file is taken as corrupt.
+bool CVeskVornConv::CheckSectionLevels(Dic& dic, const CString& inputPath) {
+  for (uint16_t i = 0; i < dic.secs->count; ++i) {
+    const Sec* sec = dic.GetSec(static_cast<int>(i));
+    if (sec->level < 1 || sec->level > dic.GetNumLevels()) {
+      ReportFormat("Error loading dictionary '%s'. Possibly corrupt.", inputPath.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
+bool CVeskVornConv::SaveDictionary(const CString& dcfPath) {
+  m_pDataDict->BuildNameList();
+  if (m_pDataDict->Save(dcfPath)) {
+    m_bDictSaved = true;
+    return true;
+  }
+  CString text;
+  text.Format("Error saving dictionary '%s'.", dcfPath.c_str());
+  if (!m_pDataDict->GetLastError().empty()) text += "\n\n" + m_pDataDict->GetLastError();
+  Report(text);
+  return false;
+}
+
+bool CVeskVornConv::Convert(CString inputPath, CString outputPath, bool showProgress, bool wantForms) {
+  const CString dcfPath = DcfPathFor(outputPath);
+  const CString fmfPath = FmfPathFor(outputPath);
+  CProgressDlg dialog;
+  ConversionScope scope{nullptr, dialog};
+  if (showProgress) {
+    dialog.Create();
+    dialog.SetWindowText(LoadResString(IDS_APP_TITLE));
+    dialog.SetStatus(IDS_CONVERTING);
+  }
+  InitSpecialValues();
+  if (!CheckOutputsWritable(dcfPath, fmfPath, wantForms)) return false;
+
+  Dic* dic = nullptr;
+  try {
+    dic = new Dic(inputPath.c_str());
+  } catch (const std::bad_alloc&) {
+  }
+  scope.dic = dic;
+  if (!dic || dic->status != Dic::kOk) {
+    ReportFormat("Error preparing dictionary '%s'. The VESK dictionary could not be set up for loading.",
+                 inputPath.c_str());
+    return false;
+  }
+  dic->SetDicType(Dic::IsWorkDict(inputPath.c_str()) ? Dic_eWorkDict : Dic_eDictFile);
+  if (!dic->Open(true)) {
+    ReportFormat("Error opening dictionary '%s'. May not exist.", inputPath.c_str());
+    return false;
+  }
+  if (!dic->DictLoad()) {
+    ReportFormat("Error loading dictionary '%s'. Possibly corrupt.", inputPath.c_str());
+    return false;
+  }
+  if (!dic->ReorderSections()) {
+    // The acute accent, as the message has always shown it.
+    ReportFormat("Error loading dictionary '%s'. Can\u00B4t reorder sections.", inputPath.c_str());
+    return false;
+  }
+  if (dic->numVars == 0) {
+    ReportFormat("Error loading dictionary '%s'. Dictionary doesn't have variables.", inputPath.c_str());
+    return false;
+  }
+  if (dic->numSecs == 0) {
+    ReportFormat("Error loading dictionary '%s'. Dictionary doesn't have sections.", inputPath.c_str());
+    return false;
+  }
+  if (!CheckSectionLevels(*dic, inputPath)) return false;
+
+  PrepareIdItems(*dic);
+  m_pDataDict = new CDataDict;
+  m_pDataDict->SetName(dcfPath);
+  if (showProgress) {
+    dialog.SetRange(1, dic->numVars);
+    dialog.SetStep(1);
+  }
+  MakeDictHeader(*dic);
+  MakeRecords(*dic, showProgress, &dialog);
+
+  if (showProgress) dialog.SetStatus(IDS_VALIDATING);
+  CDDRuleMgr rules;
+  rules.SetCurrDict(m_pDataDict);
+  rules.IsValid(m_pDataDict, false, true, false);  // advisory: saved whatever it says
+
+  if (showProgress) {
+    dialog.SetStatus(IDS_SAVING);
+    if (dialog.CheckCancelButton()) return false;
+  }
+  if (!SaveDictionary(dcfPath)) return false;
+  if (showProgress) {
+    dialog.SetStatus(IDS_SAVING);
+    dialog.SetPos(dic->numVars);
+    if (dialog.CheckCancelButton()) return false;
+  }
+
+  if (wantForms && dic->numForms == 0) {
+    // Nothing is generated, so a previous forms file stays as it was.
+    ReportFormat("There is no forms to generate. Form File '%s' (Dic '%s') will be not generated", fmfPath.c_str(),
+                 dic->dicName.c_str());
+  }
+  return true;
+}
+
+bool CConvertApp::ConvertVESK(const CVornString& input, const CVornString& output, bool forms) {
+  if (forms) {
+    m_sMessage = "VESK forms to Travo conversion is not available in this build yet.";
+    m_sMessage.MessageBoxA(0);
+    return true;
+  }
+  auto converter = std::make_unique<CVeskVornConv>();
+  converter->Convert(input, output, true, forms);
+  if (converter->DictionarySaved()) MarkOutputWritten();
   return true;
 }

@@ -66,16 +66,21 @@ std::string WriteTarget(const std::string& path) {
   return resolved;
 }
 
-}  // namespace
+// Where and how a write to name goes: the file it lands in and the permission bits the
+// result gets. False with a reason when name cannot be written at all.
+struct WritePlan {
+  std::string path;
+  mode_t mode = 0;
+};
 
-bool WriteFileAtomically(const std::string& name, std::string_view content, std::string* error) {
+bool PlanWrite(const std::string& name, WritePlan& plan, std::string* error) {
   if (name.empty()) {
     SetError(error, "No output file name was given.");
     return false;
   }
-  const std::string path = WriteTarget(name);
+  plan.path = WriteTarget(name);
   struct stat target {};
-  bool exists = stat(path.c_str(), &target) == 0;
+  bool exists = stat(plan.path.c_str(), &target) == 0;
   if (exists && S_ISDIR(target.st_mode)) {
     SetError(error, "Cannot write " + name + ": it is a folder.");
     return false;
@@ -84,15 +89,41 @@ bool WriteFileAtomically(const std::string& name, std::string_view content, std:
     SetError(error, "Cannot write " + name + ": it is not a regular file.");
     return false;
   }
-  mode_t mode = exists ? (target.st_mode & 07777) : NewFileMode();
+  plan.mode = exists ? (target.st_mode & 07777) : NewFileMode();
+  return true;
+}
 
-  const std::string folder = FolderOf(path);
-  std::string temp = (folder == "/" ? "" : folder) + "/.travo-XXXXXX";
+// Creates the temporary file beside plan.path; -1 with a reason when the folder refuses it.
+int CreateTempBeside(const std::string& name, const WritePlan& plan, std::string& temp, std::string* error) {
+  const std::string folder = FolderOf(plan.path);
+  temp = (folder == "/" ? "" : folder) + "/.travo-XXXXXX";
   int fd = mkstemp(temp.data());
-  if (fd < 0) {
-    SetError(error, "Cannot write " + name + ": " + Reason(errno) + ".");
-    return false;
-  }
+  if (fd < 0) SetError(error, "Cannot write " + name + ": " + Reason(errno) + ".");
+  return fd;
+}
+
+}  // namespace
+
+bool CanWriteFileAtomically(const std::string& name, std::string* error) {
+  WritePlan plan;
+  std::string temp;
+  if (!PlanWrite(name, plan, error)) return false;
+  int fd = CreateTempBeside(name, plan, temp, error);
+  if (fd < 0) return false;
+  close(fd);
+  unlink(temp.c_str());
+  return true;
+}
+
+bool WriteFileAtomically(const std::string& name, std::string_view content, std::string* error) {
+  WritePlan plan;
+  std::string temp;
+  if (!PlanWrite(name, plan, error)) return false;
+  const std::string& path = plan.path;
+  const std::string folder = FolderOf(path);
+  const mode_t mode = plan.mode;
+  int fd = CreateTempBeside(name, plan, temp, error);
+  if (fd < 0) return false;
   bool ok = WriteAll(fd, content) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
   int err = errno;
   if (close(fd) != 0 && ok) {

@@ -9,6 +9,11 @@
 // to a sentence naming the file and the reason.
 bool WriteFileAtomically(const std::string& path, std::string_view content, std::string* error = nullptr);
 
+// True when WriteFileAtomically could write path now: it is no folder or other special
+// file, and its folder takes a new file. Nothing is written and an existing file is left
+// as it is. On failure sets error (when given) as WriteFileAtomically would.
+bool CanWriteFileAtomically(const std::string& path, std::string* error = nullptr);
+
 // Reads a whole regular file. False with a reason naming the file when it is missing, a
 // folder, or unreadable.
 bool ReadWholeFile(const std::string& path, std::string& content, std::string* error = nullptr);

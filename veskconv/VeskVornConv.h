@@ -1,0 +1,133 @@
+#pragma once
+// CVeskVornConv: a loaded VESK dictionary into a Travo dictionary (conversion kind 3) and,
+// for kind 4, into a Travo forms file. One converter serves one conversion: construct it,
+// call Convert once, destroy it.
+//
+// The work is split by what it builds:
+//   ConvertVESK.cpp    the driver: phases, output names, reading-phase messages, headers
+//   MakeDictItems.cpp  identification records, levels, records and items
+//   MakeValueSets.cpp  value sets from ranges, value labels and special codes
+// docs/vesk-conversion.md maps every VESK object to its Travo object.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "libs/dict/DataDict.h"
+#include "libs/util/VornString.h"
+#include "vesk/Vesk.h"
+
+class CProgressDlg;
+class CDEFormFile;
+
+// One labelled value of a variable, as its pair will hold it.
+class CVeskValue {
+ public:
+  CString m_sValue;    // the value text of the pair
+  CString m_sLabel;    // its label, in the host code page
+  CString m_sSpecial;  // "MISSING", "NOTAPPL", "DEFAULT" or empty
+};
+
+// A closed range of two numbers, low then high.
+template <class T>
+struct CRange {
+  T low;
+  T high;
+};
+
+// A variable made up by the converter for identification columns that no variable
+// covers. Its name may be longer than a VESK name (LEVEL1ID_12) and reaches the item whole.
+class VarObject : public Var {
+ public:
+  VarObject(const CString& name, int start, int len);
+  CString m_sName;
+};
+
+class CVeskVornConv {
+ public:
+  CVeskVornConv();
+  virtual ~CVeskVornConv();
+  CVeskVornConv(const CVeskVornConv&) = delete;
+  CVeskVornConv& operator=(const CVeskVornConv&) = delete;
+
+  // The whole conversion: true when it ran to the end, false on any failure or Cancel.
+  // Messages and progress go through the installed host.
+  bool Convert(CString inputPath, CString outputPath, bool showProgress, bool wantForms);
+  // True once the Travo dictionary file has been written whole (also when a Cancel came
+  // after that).
+  bool DictionarySaved() const { return m_bDictSaved; }
+
+  // The two output names: the output path without the extension of its file name, with
+  // ".dcf" and ".fmf".
+  static CString DcfPathFor(const CString& outputPath);
+  static CString FmfPathFor(const CString& outputPath);
+
+  // Header and labels.
+  void MakeDictHeader(Dic& dic);
+  // Null out gives null. Loads the label text; the first line, blank-padded to width,
+  // goes to out (width + 1 bytes). Returns the cursor of the next line, null without text.
+  char* ReadFirstLabel(Lab* lab, char* out, int width);
+  // The first three lines, 30 characters each; all empty when there is no text.
+  void ReadThreeLabels(Lab* lab, char* a, char* b, char* c);
+  // An OEM code page text of a VESK file into the host code page.
+  void OemToAnsi(CString& s);
+  void InitSpecialValues();
+
+  // Dictionary building.
+  int PrepareIdItems(Dic& dic);
+  bool OverlapsLevelId(Dic& dic, Var* var);
+  void MakeIdItem(CDictRecord* idRec, int levelIndex, int part, int start, int len);
+  CDictItem* MakeItemFromVar(Var* var, int start, CString* label);
+  void MakeRecords(Dic& dic, bool showProgress, CProgressDlg* dialog);
+  CDictLevel* MakeLevel(int& levelNo, Dic& dic, Sec* sec);
+  void MakeItems(CDictRecord* rec, Sec* sec, bool showProgress, CProgressDlg* dialog);
+
+  // Value sets.
+  void MakeValueSet(CDictItem* item, Var* var, Lab* lab);
+  std::vector<CVeskValue*>* ReadValueLabels(Var* var, Lab* lab, int* count);
+  void NameValueSet(CDictVSet* vset, const CString& name, const CString& label);
+  void AddValuePair(const CString* from, const CString* to, const CString* label, CDictValue* value);
+  bool MarkSpecial(const CString& special, CDictValue* value);
+  CVeskValue* FindValueLabel(std::vector<CVeskValue*>* list, double x);
+  void CutPoint(double* x, double eps);
+
+  // The variable an item was made from (its symbol), or null.
+  Var* VarOfSymbol(int symbol) const;
+  // The identification records, one per level.
+  const std::vector<CDictRecord*>& IdRecords() const { return m_aIdRecords; }
+  CDataDict* GetDataDict() const { return m_pDataDict; }
+
+ private:
+  // Keeps obj until the converter is destroyed; returns it.
+  template <class T>
+  T* Own(T* obj);
+  int SymbolOf(Var* var);
+  // The name a variable gives its item (a VarObject's whole name).
+  static CString VarName(const Var* var);
+  // The label of a section or variable: its first label line cut to width, without
+  // trailing blanks, in the host code page; the name when that is blank.
+  CString LabelOrName(Lab* lab, int width, const CString& name);
+  // The name of the dictionary a variable belongs to, empty when it has none.
+  static CString DicNameOf(const Var* var);
+
+  // Reading phase; false after its message.
+  bool CheckOutputsWritable(const CString& dcfPath, const CString& fmfPath, bool wantForms);
+  bool CheckSectionLevels(Dic& dic, const CString& inputPath);
+  bool SaveDictionary(const CString& dcfPath);
+
+  using OwnedPtr = std::unique_ptr<void, void (*)(void*)>;
+
+  std::vector<CDictRecord*> m_aIdRecords;  // one per level, at index level - 1; owned below
+  std::unique_ptr<std::vector<OwnedPtr>> m_pOwned;
+  CDataDict* m_pDataDict = nullptr;
+  CDEFormFile* m_pFormFile = nullptr;
+  std::vector<Var*> m_aSymbols;  // symbol n is the variable at n - 1
+  // The value ranges of the variable whose value set is being made.
+  std::vector<CRange<double>> m_aRanges;
+  bool m_bDictSaved = false;
+};
+
+template <class T>
+T* CVeskVornConv::Own(T* obj) {
+  m_pOwned->emplace_back(obj, [](void* p) { delete static_cast<T*>(p); });
+  return obj;
+}
