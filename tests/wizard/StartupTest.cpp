@@ -3,10 +3,12 @@
 #include <QPushButton>
 #include <fstream>
 
+#include "VeskBuilder.h"
 #include "WizardTestSupport.h"
 #include "app/ConvertApp.h"
 #include "app/wizard/FileDialog.h"
 #include "app/wizard/QtHost.h"
+#include "libs/dict/DataDict.h"
 
 namespace fs = std::filesystem;
 
@@ -139,6 +141,26 @@ TEST_F(StartupTest, KindFiveGoesToTheConversionAndOnlyShowsItsMessage) {
   EXPECT_TRUE(RunConvertWizard(app_, options));
   EXPECT_EQ(host_.texts(), std::vector<std::string>{"Travo 2.0 to VESK not implemented yet!"});
   EXPECT_FALSE(fs::exists(dir_.file("out.dd")));
+}
+
+TEST_F(StartupTest, KindThreeConvertsTheVeskDictionaryIntoATravoDictionary) {
+  vesktest::VeskBuilder b;
+  b.Header({});
+  b.Section({.name = "HOUSE", .labels = {"Households"}});
+  b.Variable({.name = "ROOMS", .start = 5, .len = 2, .labels = {"Rooms"}});
+  ASSERT_TRUE(b.WriteTo(dir_.file("house.dic")));
+  WizardRunOptions options;
+  options.organization = kTestOrganization;
+  options.host = &host_;
+  WhenWizardShown([&](CConvertSheet& sheet) {
+    FillIn(sheet, KIND_VESK_TO_TRAVO, dir_.file("house.dic"), dir_.file("house.dcf"));
+    ClickButton(sheet, QWizard::FinishButton);
+  });
+  EXPECT_TRUE(RunConvertWizard(app_, options));
+  EXPECT_TRUE(host_.messages.empty());
+  CDataDict dict;
+  ASSERT_TRUE(dict.Open(dir_.file("house.dcf"))) << dict.GetLastError();
+  EXPECT_EQ(dict.GetLevel(0)->GetRecord(0)->GetItem(0)->GetLabel(), "Rooms");
 }
 
 TEST_F(StartupTest, NoDispatchWithoutFinishOrWithAKindOutsideTheTable) {
