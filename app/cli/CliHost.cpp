@@ -66,9 +66,14 @@ class CliHost::Bar : public IProgressWindow {
     const int span = upper_ - lower_;
     const int done = std::clamp(pos_ - lower_, 0, span);
     const int filled = kWidth * done / span;
-    std::fprintf(stderr, "\r[%s%s] %3d%%  %s\033[K", std::string(filled, '#').c_str(),
-                 std::string(kWidth - filled, ' ').c_str(), 100 * done / span, status_.c_str());
+    char percent[8];
+    std::snprintf(percent, sizeof percent, "%3d%%", static_cast<int>(100LL * done / span));
+    std::string line = "[" + std::string(filled, '#') + std::string(kWidth - filled, ' ') + "] " + percent + "  " + status_;
+    // A conversion steps once per item: only a change that shows is drawn.
+    if (shown_ && line == drawn_) return;
+    std::fprintf(stderr, "\r%s\033[K", line.c_str());
     std::fflush(stderr);
+    drawn_ = std::move(line);
     shown_ = true;
   }
 
@@ -77,6 +82,7 @@ class CliHost::Bar : public IProgressWindow {
   bool shown_ = false;
   int lower_ = 0, upper_ = 100, pos_ = 0;
   std::string status_;
+  std::string drawn_;  // the line on screen while shown_
 };
 
 CliHost::CliHost(bool assumeYes, bool quiet)
