@@ -24,6 +24,7 @@
 
 #include "libs/dict/DataDict.h"
 #include "libs/forms/DrawTypes.h"
+#include "libs/forms/TextMeasure.h"
 #include "libs/util/VornString.h"
 
 class CDEForm;
@@ -306,6 +307,32 @@ class CDEFormFile {
   CDELevel* GetLevel(int i) const;  // null when absent
   int GetNumForms() const { return static_cast<int>(m_aForms.size()); }
   CDEForm* GetForm(int i) const;  // null when absent
+
+  // Builders: they fill a group or a roster with fields (and their label texts) for
+  // dictionary items, laid out as docs/forms-layout.md describes. Field and text sizes
+  // come from the default field and text fonts of this forms file measured with dc (null:
+  // the installed measurer). Every made item gets form number formNum; fields name their
+  // item and the dictionary of the record (or dict) and link to the item given. They
+  // return false, adding nothing, for a null group, roster, record or item.
+  //
+  // CreateGroup: one field per item of record, top to bottom; with options->GetUseSubitems()
+  // an item that has subitems is replaced by them, otherwise subitems are left out; an item
+  // with several occurrences becomes a roster of its own when options->GetUseRosters() is
+  // set, else one field per occurrence. Labels take at most maxLabelWidth pixels before the
+  // fields' column; a wider label puts its field on the row below. bHorizontal lays the
+  // items out left to right in one row; bNamesAsLabels shows item names instead of labels.
+  bool CreateGroup(CDEGroup* group, const CDictRecord* record, int formNum, ITextMeasurer* dc, int maxLabelWidth,
+                   const CDEDragOptions* options, bool bHorizontal, bool bNamesAsLabels);
+  // A roster of a record: one column per item (subitems as for CreateGroup), one row per
+  // record occurrence (GetMaxRecs, at least 1), its top left corner at pt; with bHeadings
+  // each column shows its label as a heading above its first row.
+  bool CreateRoster2(CDERoster2* roster, const CDictRecord* record, int formNum, CPoint pt,
+                     const CDEDragOptions* options, bool bHeadings);
+  // A roster of a repeating item: one column (the item, or its subitems when the options
+  // ask for them and the item's record gives it some), one row per occurrence; dict names
+  // the fields' dictionary (the item's own when null).
+  bool CreateRoster2(CDERoster2* roster, const CDictItem* item, int formNum, CPoint pt, ITextMeasurer* dc,
+                     const CDEDragOptions* options, int occurrences, bool bHeadings, const CDataDict* dict);
 
   // The dictionary the fields refer to (not owned, not saved).
   const CDataDict* GetDataDict() const { return m_pDataDict; }
