@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Converts every dictionary in examples/ into out/examples/ and lists what it wrote.
+# BUILD_DIR (default build) is the build folder the command-line tool is taken from.
 set -uo pipefail
 cd "$(dirname "$0")/.."
-cli=build/app/travo-convert-cli
+cli="${BUILD_DIR:-build}/app/travo-convert-cli"
+# VESK dictionaries become Travo dictionaries (kind 3); fmf here makes them Travo forms
+# files with their dictionaries (kind 4) once that conversion is available.
+vesk_output=dcf
 target=out/examples
 mkdir -p "$target"
 echo "Converting the examples in examples/ into $target/"
@@ -21,7 +25,7 @@ shopt -s nullglob nocaseglob
 for input in examples/*.ddw examples/*.dd examples/*.dic examples/*.wst; do
   base=$(basename "${input%.*}")
   case "${input,,}" in
-    *.dic | *.wst) convert "$input" "$target/$base.fmf" ;;
+    *.dic | *.wst) convert "$input" "$target/$base.$vesk_output" ;;
     *) convert "$input" "$target/$base.dcf" ;;
   esac
 done
