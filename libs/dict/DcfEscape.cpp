@@ -3,6 +3,8 @@
 // that trim lines cannot change a text) and, in from/to texts, the separators , : ;.
 #include "libs/dict/DcfEscape.h"
 
+#include "libs/util/TextTools.h"
+
 #include <array>
 #include <cstdint>
 
@@ -11,31 +13,7 @@ namespace {
 
 constexpr char kHex[] = "0123456789ABCDEF";
 
-// Length of the well-formed UTF-8 sequence at s[i] (no overlong forms, no surrogates,
-// nothing past U+10FFFF), 0 when there is none.
-size_t Utf8Length(std::string_view s, size_t i) {
-  const auto c = static_cast<unsigned char>(s[i]);
-  if (c < 0x80) return 1;
-  size_t n;
-  uint32_t cp, min;
-  if ((c & 0xE0) == 0xC0) {
-    n = 2, cp = c & 0x1F, min = 0x80;
-  } else if ((c & 0xF0) == 0xE0) {
-    n = 3, cp = c & 0x0F, min = 0x800;
-  } else if ((c & 0xF8) == 0xF0) {
-    n = 4, cp = c & 0x07, min = 0x10000;
-  } else {
-    return 0;
-  }
-  if (n > s.size() - i) return 0;
-  for (size_t k = 1; k < n; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    if ((b & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  return n;
-}
+using ::Utf8Length;
 
 bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 bool IsSeparator(char c) { return c == ',' || c == ':' || c == ';'; }

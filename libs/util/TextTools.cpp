@@ -1,5 +1,6 @@
 #include "libs/util/TextTools.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -134,4 +135,44 @@ const char* strsfn(const char* path, char* folder, char* base, char* ext, size_t
   else
     CopyPart(ext, size, "", 0);
   return path;
+}
+
+size_t Utf8Length(std::string_view s, size_t i) {
+  const auto c = static_cast<unsigned char>(s[i]);
+  if (c < 0x80) return 1;
+  size_t n;
+  uint32_t cp, min;
+  if ((c & 0xE0) == 0xC0) {
+    n = 2, cp = c & 0x1F, min = 0x80;
+  } else if ((c & 0xF0) == 0xE0) {
+    n = 3, cp = c & 0x0F, min = 0x800;
+  } else if ((c & 0xF8) == 0xF0) {
+    n = 4, cp = c & 0x07, min = 0x10000;
+  } else {
+    return 0;
+  }
+  if (n > s.size() - i) return 0;
+  for (size_t k = 1; k < n; ++k) {
+    const auto b = static_cast<unsigned char>(s[i + k]);
+    if ((b & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return n;
+}
+
+std::string ValidUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    const size_t n = Utf8Length(text, i);
+    if (n == 0) {
+      out += "\xEF\xBF\xBD";
+      ++i;
+    } else {
+      out.append(text, i, n);
+      i += n;
+    }
+  }
+  return out;
 }

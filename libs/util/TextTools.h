@@ -2,6 +2,8 @@
 // The text tools: small C-string helpers of the old package, with the rules their
 // callers rely on. Each works in place and returns its first argument unless noted.
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 char* trimright(char* s);  // removes trailing blanks (spaces, tabs, CR, LF)
 char* trimleft(char* s);   // removes leading blanks
@@ -20,3 +22,10 @@ char* strgetparagraph(char* text, char separator, int minRun, char** context, in
 // Splits a path into folder (without the last '/'), base name and extension (without the
 // dot); any may be null, each of at least `size` bytes (longer parts are cut); returns path.
 const char* strsfn(const char* path, char* folder, char* base, char* ext, size_t size);
+
+// Length of the well-formed UTF-8 sequence at s[i] (no overlong forms, no surrogates,
+// nothing past U+10FFFF), 0 when there is none.
+size_t Utf8Length(std::string_view s, size_t i);
+// text with every byte that is not part of well-formed UTF-8 replaced by U+FFFD, so that
+// it can stand in a document that must be UTF-8.
+std::string ValidUtf8(std::string_view text);
