@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   qt6-base-dev libgl-dev         # the wizard
   xvfb xauth                     # the wizard's screenshots and a display for it on a server
+  fonts-dejavu-core fontconfig   # the fonts forms are measured with, the same on every machine
+  chromium                       # renders the forms preview in its test
 )
 
 missing=()
