@@ -17,7 +17,9 @@
 
 #include "RecordingHost.h"
 #include "RunProcess.h"
+#include "VeskBuilder.h"
 #include "libs/dict/DataDict.h"
+#include "libs/util/FileNames.h"
 
 namespace {
 
@@ -181,6 +183,73 @@ TEST(CliConvert, Orva41DictionaryConvertsWithItsSuccessMessage) {
   CDataDict dict;
   ASSERT_TRUE(dict.Open(output));
   EXPECT_EQ(dict.GetLevel(0)->GetRecord(0)->GetItem(0)->GetName(), "AGE");
+}
+
+// A VESK dictionary with a household section; without header for a work dictionary.
+vesktest::VeskBuilder VeskSample(bool work) {
+  vesktest::VeskBuilder b;
+  if (!work) b.Header({});
+  b.Section({.name = "HH"});
+  b.Variable({.name = "ROOMS", .start = 5, .len = 2, .labels = {"Rooms", "99", "Unknown"}});
+  return b;
+}
+
+TEST(CliConvert, VeskDictionariesConvertByExtensionOrByKind) {
+  struct Case {
+    const char* input;
+    std::vector<std::string> kind;
+    const char* output;
+  };
+  const Case cases[] = {
+      {"survey.dic", {}, "survey.dcf"},
+      {"work.wst", {"--kind", "vesk"}, "work.dcf"},
+      {"other.wst", {"--kind", "3"}, "other.dcf"},
+      {"UPPER.WST", {}, "upper.dcf"},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input);
+    const std::string input = dir.file(c.input);
+    ASSERT_TRUE(VeskSample(GetLowerFileExtension(input) == "wst").WriteTo(input));
+    std::vector<std::string> args = {"convert"};
+    args.insert(args.end(), c.kind.begin(), c.kind.end());
+    args.push_back(input);
+    args.push_back(dir.file(c.output));
+    ProcessResult r = Cli(dir, args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    CDataDict dict;
+    ASSERT_TRUE(dict.Open(dir.file(c.output))) << dict.GetLastError();
+    ASSERT_EQ(dict.GetNumLevels(), 1);
+    const CDictItem* rooms = dict.GetLevel(0)->GetRecord(0)->GetItem(0);
+    EXPECT_EQ(rooms->GetName(), "ROOMS");
+    EXPECT_EQ(rooms->GetVSet(0)->GetValue(0)->GetLabel(), "Unknown");
+  }
+}
+
+TEST(CliConvert, CorruptVeskDictionaryFailsWithTheLoadMessage) {
+  TempDir dir;
+  vesktest::VeskBuilder b;
+  b.Header({});
+  b.Section({});
+  b.Truncate(b.Variable({.start = 5}) + 40);
+  const std::string input = dir.file("broken.dic");
+  ASSERT_TRUE(b.WriteTo(input));
+  ProcessResult r = Cli(dir, {"convert", input, dir.file("broken.dcf")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Error loading dictionary '" + input + "'. Possibly corrupt.\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.file("broken.dcf")));
+}
+
+TEST(CliConvert, VeskFormsAreNotAvailableYet) {
+  TempDir dir;
+  const std::string input = dir.file("survey.dic");
+  ASSERT_TRUE(VeskSample(false).WriteTo(input));
+  ProcessResult r = Cli(dir, {"convert", input, dir.file("survey.fmf")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("not available"), std::string::npos) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("survey.fmf")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("survey.dcf")));
 }
 
 TEST(CliInspect, TravoDictionaryAsJsonHasTheContractKeys) {
