@@ -313,7 +313,9 @@ class CDEFormFile {
   // come from the default field and text fonts of this forms file measured with dc (null:
   // the installed measurer). Every made item gets form number formNum; fields name their
   // item and the dictionary of the record (or dict) and link to the item given. They
-  // return false, adding nothing, for a null group, roster, record or item.
+  // return false, adding nothing, for a null group, roster, record or item, and the
+  // roster builders for a roster that already holds items. Null options mean the
+  // defaults (no enter key, no rosters, no subitems).
   //
   // CreateGroup: one field per item of record, top to bottom; with options->GetUseSubitems()
   // an item that has subitems is replaced by them, otherwise subitems are left out; an item
@@ -321,6 +323,8 @@ class CDEFormFile {
   // set, else one field per occurrence. Labels take at most maxLabelWidth pixels before the
   // fields' column; a wider label puts its field on the row below. bHorizontal lays the
   // items out left to right in one row; bNamesAsLabels shows item names instead of labels.
+  // Items the group holds already stay; the new ones go below them. The group is named
+  // after the record and its rectangle is made to enclose everything it holds.
   bool CreateGroup(CDEGroup* group, const CDictRecord* record, int formNum, ITextMeasurer* dc, int maxLabelWidth,
                    const CDEDragOptions* options, bool bHorizontal, bool bNamesAsLabels);
   // A roster of a record: one column per item (subitems as for CreateGroup), one row per
