@@ -27,7 +27,9 @@ function(travo_add_gtest name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
-# A libFuzzer target plus a short ctest run over its seed corpus.
+# A libFuzzer target plus a short ctest run over its seed corpus. The seed is fixed, so
+# runs over the same corpus try the same inputs in the same order; the time bound decides
+# how far a run gets.
 #   travo_add_fuzzer(name SOURCE f.cpp LIBS lib1 CORPUS dir)
 set(TRAVO_FUZZ_SECONDS 60 CACHE STRING "Seconds each fuzz target runs under ctest")
 function(travo_add_fuzzer name)
@@ -38,7 +40,7 @@ function(travo_add_fuzzer name)
   set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
   add_test(NAME ${name}
            COMMAND ${CMAKE_COMMAND} -E env UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-                   $<TARGET_FILE:${name}> -max_total_time=${TRAVO_FUZZ_SECONDS} -rss_limit_mb=2048 -timeout=10
+                   $<TARGET_FILE:${name}> -seed=1 -max_total_time=${TRAVO_FUZZ_SECONDS} -rss_limit_mb=2048 -timeout=10
                    -print_final_stats=1 ${work} ${F_CORPUS})
   set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 900)
   file(MAKE_DIRECTORY ${work})

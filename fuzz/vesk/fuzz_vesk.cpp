@@ -1,6 +1,7 @@
 // Feeds bytes to the VESK dictionary reader as a dictionary file and as a work
-// dictionary, then uses everything that loaded: every list, label, form text, query and
-// the key rewriting.
+// dictionary, converts each into a Travo dictionary (kind 3, no host: silent), then uses
+// everything that loaded: every list, label, form text, query and the key rewriting.
+// A dictionary the conversion writes must read back; the fuzzer is told when it does not.
 #include <unistd.h>
 
 #include <cstdint>
@@ -9,16 +10,22 @@
 #include <sstream>
 #include <string>
 
+#include "app/ConvertApp.h"
+#include "libs/dict/DataDict.h"
 #include "vesk/Vesk.h"
 #include "vesk/VeskInspect.h"
 
 namespace {
 
-std::string ScratchBase() {
-  char pattern[] = "/tmp/vesk-fuzz-XXXXXX";
-  char* dir = mkdtemp(pattern);
-  if (!dir) std::abort();
-  return std::string(dir) + "/input";
+// One scratch folder per process for the input copies and the converted dictionary.
+const std::string& ScratchFolder() {
+  static const std::string folder = [] {
+    char pattern[] = "/tmp/vesk-fuzz-XXXXXX";
+    char* dir = mkdtemp(pattern);
+    if (!dir) std::abort();
+    return std::string(dir);
+  }();
+  return folder;
 }
 
 bool WriteBytes(const std::string& path, const uint8_t* data, size_t size) {
@@ -68,7 +75,27 @@ void UseDictionary(Dic& dic) {
   dic.ReorderSections();
 }
 
+void ConvertAndReadBack(const std::string& path) {
+  const std::string dcf = ScratchFolder() + "/out.dcf";
+  CConvertApp app;
+  const bool wrote = app.RunConversion(KIND_VESK_TO_TRAVO, path, dcf);
+  const bool exists = access(dcf.c_str(), F_OK) == 0;
+  if (wrote && !exists) {
+    std::fprintf(stderr, "the conversion said it wrote %s, but there is no such file\n", dcf.c_str());
+    std::abort();
+  }
+  if (!exists) return;
+  CDataDict dict;
+  if (!dict.Open(dcf)) {
+    std::fprintf(stderr, "the converted dictionary does not read back: %s\n", dict.GetLastError().c_str());
+    std::abort();
+  }
+  unlink(dcf.c_str());
+}
+
 void Exercise(const std::string& path) {
+  // First, while the copy is as given: the key rewriting below changes it.
+  ConvertAndReadBack(path);
   {
     Dic dic;
     CString name = path;
@@ -94,7 +121,7 @@ void Exercise(const std::string& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string base = ScratchBase();
+  static const std::string base = ScratchFolder() + "/input";
   for (const char* ext : {".dic", ".wst"}) {
     std::string path = base + ext;
     if (WriteBytes(path, data, size)) Exercise(path);
