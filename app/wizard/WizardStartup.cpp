@@ -3,6 +3,7 @@
 #include "app/ConvertApp.h"
 #include "app/wizard/ChoicePages.h"
 #include "app/wizard/FilePage.h"
+#include "app/textmeasure/QtTextMeasurer.h"
 #include "app/wizard/QtHost.h"
 #include "libs/util/Host.h"
 #include "res/StringTable.h"
@@ -29,6 +30,8 @@ bool DispatchFinishedWizard(const CConvertSheet& sheet, int result, const Conver
 bool RunConvertWizard(CConvertApp& app, const WizardRunOptions& options) {
   CQtHost qtHost(QString::fromUtf8(LoadResString(IDS_APP_TITLE)));
   ScopedHost scopedHost(options.host ? *options.host : qtHost);
+  CQtTextMeasurer measurer;  // forms are laid out with the real fonts
+  ScopedTextMeasurer scopedMeasurer(measurer);
 
   ConversionDispatch dispatch = options.dispatch;
   if (!dispatch) {
