@@ -233,18 +233,59 @@ bool CVeskVornConv::Convert(CString inputPath, CString outputPath, bool showProg
     // Nothing is generated, so a previous forms file stays as it was.
     ReportFormat("There is no forms to generate. Form File '%s' (Dic '%s') will be not generated", fmfPath.c_str(),
                  dic->dicName.c_str());
+  } else if (wantForms && !ConvertForms(*dic, dcfPath, fmfPath, showProgress, dialog)) {
+    return false;
   }
   return true;
 }
 
-bool CConvertApp::ConvertVESK(const CVornString& input, const CVornString& output, bool forms) {
-  if (forms) {
-    m_sMessage = "VESK forms to Travo conversion is not available in this build yet.";
-    m_sMessage.MessageBoxA(0);
+// The forms file is written only once it is complete: a failure or Cancel here leaves the
+// new dictionary whole and the previous forms file as it was.
+bool CVeskVornConv::ConvertForms(Dic& dic, const CString& dcfPath, const CString& fmfPath, bool showProgress,
+                                 CProgressDlg& dialog) {
+  m_pFormFile = new CDEFormFile;
+  m_pFormFile->SetFileName(fmfPath);
+  m_pFormFile->IsPathOn(true);
+  m_pFormFile->ConvertRoster(true);
+  m_pFormFile->SetDataDict(m_pDataDict);
+  MeasureFonts(m_pFormFile);
+  if (showProgress) {
+    dialog.SetStatus(IDS_CONVERTING);
+    dialog.SetRange(1, 100);
+    dialog.SetStep(1);
+    dialog.SetPos(1);
+    if (dialog.CheckCancelButton()) return false;
+  }
+  if (showProgress) dialog.SetPos(15);
+  MakeFormFileHeader(dic, dcfPath);
+  if (showProgress) {
+    dialog.SetPos(45);
+    dialog.SetPos(65);
+  }
+  MakeForms(dic);
+  if (showProgress) {
+    dialog.SetPos(100);
+    dialog.SetStatus(IDS_SAVING);
+    if (dialog.CheckCancelButton()) return false;
+  }
+  m_pFormFile->UpdatePointers();
+  if (m_pFormFile->Save(fmfPath)) {
+    m_bFormsSaved = true;
     return true;
   }
+  CString text;
+  text.Format("Error saving forms file '%s'.", fmfPath.c_str());
+  if (!m_pFormFile->GetLastError().empty()) text += "\n\n" + m_pFormFile->GetLastError();
+  Report(text);
+  return false;
+}
+
+bool CConvertApp::ConvertVESK(const CVornString& input, const CVornString& output, bool forms) {
   auto converter = std::make_unique<CVeskVornConv>();
-  converter->Convert(input, output, true, forms);
-  if (converter->DictionarySaved()) MarkOutputWritten();
+  const bool ran = converter->Convert(input, output, true, forms);
+  // Kind 3 has written its output once the dictionary is saved; kind 4 once the forms
+  // file is saved too, or when the conversion ran to its end without forms to write.
+  if (forms ? converter->FormsSaved() || (ran && converter->DictionarySaved()) : converter->DictionarySaved())
+    MarkOutputWritten();
   return true;
 }

@@ -7,17 +7,20 @@
 //   ConvertVESK.cpp    the driver: phases, output names, reading-phase messages, headers
 //   MakeDictItems.cpp  identification records, levels, records and items
 //   MakeValueSets.cpp  value sets from ranges, value labels and special codes
+//   MakeForms.cpp      forms, levels, groups, fields and rosters of the forms file
+//   FormLayout.cpp     screen text into text items, pixel positions, sizes, form growth
 // docs/vesk-conversion.md maps every VESK object to its Travo object.
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "libs/dict/DataDict.h"
+#include "libs/forms/FormFile.h"
 #include "libs/util/VornString.h"
 #include "vesk/Vesk.h"
 
 class CProgressDlg;
-class CDEFormFile;
 
 // One labelled value of a variable, as its pair will hold it.
 class CVeskValue {
@@ -55,6 +58,8 @@ class CVeskVornConv {
   // True once the Travo dictionary file has been written whole (also when a Cancel came
   // after that).
   bool DictionarySaved() const { return m_bDictSaved; }
+  // True once the forms file has been written whole.
+  bool FormsSaved() const { return m_bFormsSaved; }
 
   // The two output names: the output path without the extension of its file name, with
   // ".dcf" and ".fmf".
@@ -90,11 +95,36 @@ class CVeskVornConv {
   CVeskValue* FindValueLabel(std::vector<CVeskValue*>* list, double x);
   void CutPoint(double* x, double eps);
 
+  // Forms building.
+  void MakeFormFileHeader(Dic& dic, CString dcfPath);
+  void MakeForms(Dic& dic);
+  void MakeForm(CDEForm* form, Frm* frm);
+  void MakeGroup(CDEGroup* grp, Frm* frm, int formNum);
+  int FilterRecordItems(CDictRecord* rec, bool filter, Frm* frm);
+  int FindFormIndex(const CString& formName, Dic* dic);
+  CDEField* FindField(CDEGroup* grp, const CString& name);
+  void SetFieldMode(CDEField* field, char mode);
+  // A roster of a record or of a repeating item at pt; its right and bottom are -1 (sized
+  // to its content). built (when given) gets the rectangle the rows and columns take.
+  CDERoster2* MakeRoster(const CDictRecord* source, int formNum, CPoint* pt, CRect* built = nullptr);
+  CDERoster2* MakeRoster(const CDictItem* source, int formNum, CPoint* pt, CRect* built = nullptr);
+
+  // Form layout.
+  void MeasureFonts(CDEFormFile* formFile);
+  static int ColumnToX(int column);
+  void GrowForm(CDEForm* form, int x, int y);
+  bool SizeField(CDEField* field);
+  bool SizeText(CDEText* text);
+  // The text items of a form's screen text.
+  void MakeFormTexts(CDEForm* form, Frm* frm);
+  CSize FieldCell() const { return m_sizeFieldCell; }
+
   // The variable an item was made from (its symbol), or null.
   Var* VarOfSymbol(int symbol) const;
   // The identification records, one per level.
   const std::vector<CDictRecord*>& IdRecords() const { return m_aIdRecords; }
   CDataDict* GetDataDict() const { return m_pDataDict; }
+  CDEFormFile* GetFormFile() const { return m_pFormFile; }
 
  private:
   // Keeps obj until the converter is destroyed; returns it.
@@ -113,6 +143,18 @@ class CVeskVornConv {
   bool CheckOutputsWritable(const CString& dcfPath, const CString& fmfPath, bool wantForms);
   bool CheckSectionLevels(Dic& dic, const CString& inputPath);
   bool SaveDictionary(const CString& dcfPath);
+  // The forms phase; false after a message or on Cancel.
+  bool ConvertForms(Dic& dic, const CString& dcfPath, const CString& fmfPath, bool showProgress,
+                    CProgressDlg& dialog);
+  // The variables of a single section's form laid out at their screen positions.
+  void LayOutFields(CDEGroup* grp, Frm* frm, int formNum);
+  // A group member on a form without occurrence cells: a roster of its group, once per
+  // group run and form.
+  void MakeMemberRoster(CDEGroup* grp, CDEForm* form, Var* var, int formNum);
+  // A working copy of a section's record for the builders (son numbers when asked).
+  std::unique_ptr<CDictRecord> CopyRecord(const CDictRecord* source, bool sonNumbers);
+  // Shows every item of the group on the form and grows the form around them.
+  void ShowGroupItems(CDEGroup* grp, CDEForm* form);
 
   using OwnedPtr = std::unique_ptr<void, void (*)(void*)>;
 
@@ -121,9 +163,15 @@ class CVeskVornConv {
   CDataDict* m_pDataDict = nullptr;
   CDEFormFile* m_pFormFile = nullptr;
   std::vector<Var*> m_aSymbols;  // symbol n is the variable at n - 1
+  // Filled while the forms are made: where each form name first stands (from 1), and the
+  // rosters already made for a group run on a form.
+  std::unordered_map<std::string, int> m_mapFormIndex;
+  std::vector<std::pair<const CDictItem*, const CDEForm*>> m_aMemberRosters;
+  CSize m_sizeFieldCell;  // the extent of "9" in the default field font
   // The value ranges of the variable whose value set is being made.
   std::vector<CRange<double>> m_aRanges;
   bool m_bDictSaved = false;
+  bool m_bFormsSaved = false;
 };
 
 template <class T>

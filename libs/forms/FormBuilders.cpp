@@ -364,3 +364,5 @@ bool CDEFormFile::CreateRoster2(CDERoster2* roster, const CDictItem* item, int f
   b.FillRoster(roster, b.ItemColumns(item), Rows(occurrences), pt, bHeadings);
   return true;
 }
+
+int RosterRowHeight(const CDEField& field) { return field.GetDims().Height() + 2 * kCellPad; }

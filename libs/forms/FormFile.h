@@ -372,6 +372,10 @@ class CDEFormFile {
   std::string m_sLastError;
 };
 
+// The height of one row of a roster whose column is field (the box made by a roster
+// builder): row k of the column is the field's box moved down by k times this.
+int RosterRowHeight(const CDEField& field);
+
 // .fmf text of a forms file and back, for Save and Open and for tools that work in
 // memory. FmfToText fails (with the reason) only for a model that a file cannot hold: a
 // form that shows an item or group the forms file does not hold, or groups nested deeper
