@@ -2,20 +2,29 @@
 //
 //   travo-convert-cli convert [--kind K] [--yes] [--quiet] [--oem-codepage CP] INPUT OUTPUT
 //   travo-convert-cli inspect [--json] FILE
+//   travo-convert-cli preview FILE.fmf -d DIR
 //
 // Exit status: 0 output written (or file shown), 1 conversion failed or refused, 2 usage
 // error, 130 interrupted.
 #include <cstdio>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/ConvertApp.h"
 #include "app/cli/CliHost.h"
 #include "app/cli/Inspect.h"
+#include "app/cli/Preview.h"
 #include "libs/util/CodePage.h"
 #include "libs/util/FileNames.h"
 #include "res/StringTable.h"
+#ifdef TRAVO_QT_MEASURE
+#include <QGuiApplication>
+
+#include "app/textmeasure/QtTextMeasurer.h"
+#endif
 
 namespace {
 
@@ -27,6 +36,7 @@ constexpr int kExitInterrupted = 130;
 const char kUsage[] =
     "usage: travo-convert-cli convert [--kind K] [--yes] [--quiet] [--oem-codepage CP] INPUT OUTPUT\n"
     "       travo-convert-cli inspect [--json] FILE\n"
+    "       travo-convert-cli preview FILE.fmf -d DIR\n"
     "\n"
     "  K is 0 to 5 or a name: orva31 (0), orva41 (1), to-orva31 (2), vesk (3),\n"
     "  vesk-forms (4), to-vesk (5). Without --kind the extensions decide:\n"
@@ -90,6 +100,16 @@ int RunConvert(const std::vector<std::string>& args) {
   }
   CliHost host(options.yes, options.quiet);
   ScopedHost installed(host);
+#ifdef TRAVO_QT_MEASURE
+  // Forms are laid out with the real fonts, as the wizard lays them out.
+  std::unique_ptr<QGuiApplication> gui;
+  CQtTextMeasurer measurer;
+  std::optional<ScopedTextMeasurer> measuring;
+  if (options.kind == KIND_VESK_TO_TRAVO_FORMS) {
+    gui = EnsureGuiForMeasuring();
+    measuring.emplace(measurer);
+  }
+#endif
   CConvertApp app;
   const CVornString input = VornGetFullFileName(options.files[0]);
   const CVornString output = VornGetFullFileName(options.files[1]);
@@ -135,6 +155,29 @@ int RunInspect(const std::vector<std::string>& args) {
   return kExitWritten;
 }
 
+// Pictures of the forms of a forms file: one SVG per form and an index.html, in DIR.
+int RunPreview(const std::vector<std::string>& args) {
+  std::string folder;
+  std::vector<std::string> files;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "-d") {
+      if (i + 1 >= args.size()) return UsageError("-d needs a folder");
+      folder = args[++i];
+    } else if (args[i].size() > 1 && args[i][0] == '-') {
+      return UsageError("unknown option '" + args[i] + "'");
+    } else {
+      files.push_back(args[i]);
+    }
+  }
+  if (files.size() != 1 || folder.empty()) return UsageError("preview needs one FILE.fmf and -d DIR");
+  std::string error;
+  if (!WriteFormsPreview(VornGetFullFileName(files[0]), VornGetFullFileName(folder), error)) {
+    std::cerr << error << '\n';
+    return kExitFailed;
+  }
+  return kExitWritten;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -144,6 +187,7 @@ int main(int argc, char** argv) {
   args.erase(args.begin());
   if (command == "convert") return RunConvert(args);
   if (command == "inspect") return RunInspect(args);
+  if (command == "preview") return RunPreview(args);
   if (command == "--help" || command == "-h" || command == "help") {
     std::cout << kUsage;
     return kExitWritten;
