@@ -26,7 +26,9 @@ TEST(CliHost, QuestionsWithoutATerminalAnswerNoUnlessYesWasGiven) {
   testing::internal::CaptureStderr();
   CliHost cautious(false, true);
   const int answer = cautious.ShowMessage("Replace it?", MB_YESNO);
-  if (!isatty(STDIN_FILENO)) EXPECT_EQ(answer, IDNO);
+  if (!isatty(STDIN_FILENO)) {
+    EXPECT_EQ(answer, IDNO);
+  }
   CliHost agreeing(true, true);
   EXPECT_EQ(agreeing.ShowMessage("Replace it?", MB_YESNO), IDYES);
   EXPECT_EQ(agreeing.ShowMessage("Done.", MB_OK), IDOK);

@@ -19,6 +19,7 @@
 #include "RunProcess.h"
 #include "VeskBuilder.h"
 #include "libs/dict/DataDict.h"
+#include "libs/forms/FormFile.h"
 #include "libs/util/FileNames.h"
 
 namespace {
@@ -241,15 +242,46 @@ TEST(CliConvert, CorruptVeskDictionaryFailsWithTheLoadMessage) {
   EXPECT_FALSE(std::filesystem::exists(dir.file("broken.dcf")));
 }
 
-TEST(CliConvert, VeskFormsAreNotAvailableYet) {
+TEST(CliConvert, VeskFormsConvertByExtensionOrByKind) {
+  TempDir dir;
+  const std::string input = dir.file("survey.dic");
+  vesktest::VeskBuilder b = VeskSample(false);
+  b.Form({.name = "HF", .fields = 1, .text = "Rooms [  ]\n"});
+  ASSERT_TRUE(b.WriteTo(input));
+  const std::vector<std::vector<std::string>> calls = {
+      {"convert", input, dir.file("survey.fmf")},
+      {"convert", "--kind", "vesk-forms", input, dir.file("named.xyz")},
+      {"convert", "--kind", "4", input, dir.file("number.fmf")},
+  };
+  for (const auto& args : calls) {
+    SCOPED_TRACE(args.back());
+    ProcessResult r = Cli(dir, args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");  // nothing but the conversion's own messages on stderr
+    const std::string base = args.back().substr(0, args.back().rfind('.'));
+    CDataDict dict;
+    ASSERT_TRUE(dict.Open(base + ".dcf")) << dict.GetLastError();
+    CDEFormFile forms;
+    ASSERT_TRUE(forms.Open(base + ".fmf")) << forms.GetLastError();
+    ASSERT_EQ(forms.GetNumForms(), 1);
+    EXPECT_EQ(forms.GetForm(0)->GetName(), "HF");
+  }
+}
+
+TEST(CliConvert, VeskFormsWithoutFormsKeepThePreviousFormsFile) {
   TempDir dir;
   const std::string input = dir.file("survey.dic");
   ASSERT_TRUE(VeskSample(false).WriteTo(input));
-  ProcessResult r = Cli(dir, {"convert", input, dir.file("survey.fmf")});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("not available"), std::string::npos) << r.err;
-  EXPECT_FALSE(std::filesystem::exists(dir.file("survey.fmf")));
-  EXPECT_FALSE(std::filesystem::exists(dir.file("survey.dcf")));
+  WriteFile(dir.file("survey.fmf"), "previous forms");
+  ProcessResult r = Cli(dir, {"convert", "--yes", input, dir.file("survey.fmf")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("There is no forms to generate. Form File '" + dir.file("survey.fmf") +
+                       "' (Dic 'SURVEY') will be not generated"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(ReadTextFile(dir.file("survey.fmf")), "previous forms");
+  CDataDict dict;
+  EXPECT_TRUE(dict.Open(dir.file("survey.dcf"))) << dict.GetLastError();
 }
 
 TEST(CliInspect, TravoDictionaryAsJsonHasTheContractKeys) {
