@@ -2,16 +2,27 @@
 // variable with a label, value labels and two ranges, every section with a form. "load"
 // is Open and DictLoad; "load+labels+forms" also reads every label text and form text,
 // as a conversion does. Throughput is file bytes per second; peakMB is the process's
-// peak resident memory since the file was written. The file goes to TRAVO_BENCH_DIR
-// when set (default /tmp).
+// peak resident memory since the file was written.
+//
+// Converting the same kind of dictionary into a Travo dictionary (kind 3, no host, so
+// silent), with 10, 20 and 100 sections of 500 variables: usPerVar is the time of one
+// conversion per variable, which should stay flat as the dictionary grows; outsideLoad is
+// the share of the conversion's time not spent in Open and DictLoad (timed separately on
+// the same file, outside the figure).
+//
+// The files go to TRAVO_BENCH_DIR when set (default /tmp).
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <string>
 
 #include "PeakMemory.h"
+#include "app/ConvertApp.h"
 #include "tests/vesk/VeskBuilder.h"
 #include "vesk/Vesk.h"
 
@@ -23,12 +34,12 @@ using namespace vesktest;
 constexpr int kSections = 100;
 constexpr int kVarsPerSection = 500;
 
-std::string SyntheticBytes() {
+std::string SyntheticBytes(int sections) {
   VeskBuilder b;
   HeaderSpec h;
   h.labels = {"Synthetic survey"};
   b.Header(h);
-  for (int s = 0; s < kSections; ++s) {
+  for (int s = 0; s < sections; ++s) {
     const std::string sec = "S" + std::to_string(s);
     std::string text;
     b.Section({.name = sec, .code = std::to_string(s % 10), .labels = {"Section " + sec}});
@@ -50,22 +61,27 @@ struct File {
   std::string folder;
   std::string path;
   size_t size = 0;
-  File() {
+  int vars = 0;
+  explicit File(int sections) : vars(sections * kVarsPerSection) {
     const char* base = std::getenv("TRAVO_BENCH_DIR");
-    folder = (fs::path(base ? base : "/tmp") / ("vesk-bench-" + std::to_string(getpid()))).string();
+    const std::string name = "vesk-bench-" + std::to_string(getpid()) + "-" + std::to_string(sections);
+    folder = (fs::path(base ? base : "/tmp") / name).string();
     fs::create_directories(folder);
     path = folder + "/SYNTH.DIC";
     VeskBuilder b;
-    b.Raw(SyntheticBytes());
+    b.Raw(SyntheticBytes(sections));
     b.WriteTo(path);
     size = b.Size();
   }
   ~File() { fs::remove_all(folder); }
 };
 
-const File& BenchFile() {
-  static const File file;
-  return file;
+// The synthetic file of that many sections, written once.
+const File& BenchFile(int sections = kSections) {
+  static std::map<int, std::unique_ptr<File>> files;
+  auto& file = files[sections];
+  if (!file) file = std::make_unique<File>(sections);
+  return *file;
 }
 
 void ReadEverything(Dic& dic) {
@@ -90,7 +106,7 @@ void BM_LoadSynthetic(benchmark::State& state) {
     CString name = file.path;
     dic.SetDicName(name);
     dic.SetDicType(Dic_eDictFile);
-    if (!dic.Open(true) || !dic.DictLoad() || dic.numVars != kSections * kVarsPerSection) {
+    if (!dic.Open(true) || !dic.DictLoad() || dic.numVars != file.vars) {
       state.SkipWithError("the synthetic dictionary did not load");
       break;
     }
@@ -103,6 +119,53 @@ void BM_LoadSynthetic(benchmark::State& state) {
   state.counters["peakMB"] = static_cast<double>(PeakResidentBytes()) / 1e6;
 }
 BENCHMARK(BM_LoadSynthetic)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The argument is the number of sections.
+void BM_ConvertSynthetic(benchmark::State& state) {
+  const File& file = BenchFile(static_cast<int>(state.range(0)));
+  const std::string output = file.folder + "/SYNTH.dcf";
+  double convertSeconds = 0;
+  double loadSeconds = 0;
+  ResetPeakResident();
+  for (auto _ : state) {
+    auto start = std::chrono::steady_clock::now();
+    CConvertApp app;
+    const bool wrote = app.RunConversion(KIND_VESK_TO_TRAVO, file.path, output);
+    const double seconds = SecondsSince(start);
+    if (!wrote) {
+      state.SkipWithError("the synthetic dictionary did not convert");
+      break;
+    }
+    state.SetIterationTime(seconds);
+    convertSeconds += seconds;
+
+    start = std::chrono::steady_clock::now();
+    {
+      Dic dic;
+      CString name = file.path;
+      dic.SetDicName(name);
+      dic.SetDicType(Dic_eDictFile);
+      if (!dic.Open(true) || !dic.DictLoad()) {
+        state.SkipWithError("the synthetic dictionary did not load");
+        break;
+      }
+      loadSeconds += SecondsSince(start);
+    }
+  }
+  state.counters["vars"] = file.vars;
+  state.counters["usPerVar"] =
+      benchmark::Counter(convertSeconds * 1e6 / file.vars, benchmark::Counter::kAvgIterations);
+  state.counters["outsideLoad"] = convertSeconds > 0 ? (convertSeconds - loadSeconds) / convertSeconds : 0;
+  std::error_code error;
+  const auto dcfSize = fs::file_size(output, error);
+  state.counters["dcfMB"] = error ? 0.0 : static_cast<double>(dcfSize) / 1e6;
+  state.counters["peakMB"] = static_cast<double>(PeakResidentBytes()) / 1e6;
+}
+BENCHMARK(BM_ConvertSynthetic)->Arg(10)->Arg(20)->Arg(100)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
