@@ -193,7 +193,13 @@ void CVeskVornConv::MakeGroup(CDEGroup* grp, Frm* frm, int formNum) {
       CRect built;
       CDERoster2* roster = MakeRoster(copy.get(), formNum, &at, &built);
       roster->SetName(sec->name + "_ROSTER");
-      setModes(roster);
+      // Each column takes its own variable's mode: the roster also has columns for the
+      // variables on the section's other forms, which are not among this form's.
+      for (int i = 0; i < roster->GetNumItems(); ++i) {
+        auto* field = dynamic_cast<CDEField*>(roster->GetItem(i));
+        Nod* node = field && sec->vars ? sec->vars->Get(field->GetItemName()) : nullptr;
+        if (node) SetFieldMode(field, static_cast<Var*>(node->obj)->fieldMode);
+      }
       grp->AddItem(roster);
       form->AddItem(roster);
       GrowForm(form, built.right + kFormMargin, built.bottom + kFormMargin);
