@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "libs/util/ProgressDlg.h"
@@ -65,7 +66,7 @@ int CVeskVornConv::PrepareIdItems(Dic& dic) {
       if (!overlaps) continue;
       CDictItem* item = MakeItemFromVar(var, var->start, nullptr);
       MakeValueSet(item, var, var->labels);
-      idRec->AddItem(item);
+      idRec->AddItem(std::move(*item));
     }
   }
 
@@ -121,7 +122,7 @@ void CVeskVornConv::MakeIdItem(CDictRecord* idRec, int levelIndex, int part, int
     label.Format("Level%d Identification Part %d", n, part);
   }
   VarObject* var = Own(new VarObject(name, start, len));
-  idRec->AddItem(MakeItemFromVar(var, start, &label));
+  idRec->AddItem(std::move(*MakeItemFromVar(var, start, &label)));
 }
 
 CDictItem* CVeskVornConv::MakeItemFromVar(Var* var, int start, CString* label) {
@@ -170,7 +171,7 @@ void CVeskVornConv::MakeRecords(Dic& dic, bool showProgress, CProgressDlg* dialo
     const CString label = LabelOrName(sec->labels, 30, sec->name);
     // A level is added once all its records are in it: the dictionary stores a copy.
     if (CDictLevel* made = MakeLevel(levelNo, dic, sec)) {
-      if (current) m_pDataDict->AddLevel(current);
+      if (current) AddLevelToDict(current);
       current = made;
     }
     CString code = sec->code;
@@ -192,7 +193,14 @@ void CVeskVornConv::MakeRecords(Dic& dic, bool showProgress, CProgressDlg* dialo
       rec->SetDataDict(m_pDataDict);
     }
   }
-  m_pDataDict->AddLevel(current);
+  AddLevelToDict(current);
+}
+
+// The dictionary stores a copy of the level; the level's own copies of the records are
+// not read again (the sections keep the records themselves), so they go at once.
+void CVeskVornConv::AddLevelToDict(CDictLevel* level) {
+  m_pDataDict->AddLevel(level);
+  for (int r = level->GetNumRecords() - 1; r >= 0; --r) level->RemoveRecordAt(r);
 }
 
 void CVeskVornConv::MakeItems(CDictRecord* rec, Sec* sec, bool showProgress, CProgressDlg* dialog) {
@@ -224,7 +232,7 @@ void CVeskVornConv::MakeItems(CDictRecord* rec, Sec* sec, bool showProgress, CPr
       groupItem = nullptr;  // a member after this starts a new group item
     }
     MakeValueSet(item, var, var->labels);
-    rec->AddItem(item);
+    rec->AddItem(std::move(*item));  // the made item is not read again
     if (showProgress && dialog) dialog->StepIt();
   }
 }

@@ -58,24 +58,26 @@ void CVeskVornConv::MakeValueSet(CDictItem* item, Var* var, Lab* lab) {
 
   if (hasLabels && !hasRanges) {
     NameValueSet(vset, name, label);
+    vset->ReserveValues(static_cast<int>(labels.list->size()));
     for (CVeskValue* entry : *labels.list) {
       CDictValue* value = Own(new CDictValue);
       AddValuePair(&entry->m_sValue, nullptr, &entry->m_sLabel, value);
       if (!entry->m_sSpecial.IsEmpty()) MarkSpecial(entry->m_sSpecial, value);
-      vset->AddValue(value);
+      vset->AddValue(std::move(*value));
     }
-    item->AddVSet(vset);
+    item->AddVSet(std::move(*vset));
   } else if (hasRanges && !hasLabels) {
     NameValueSet(vset, name, label);
+    vset->ReserveValues(var->cats->count);
     for (uint16_t r = 0; r < var->cats->count; ++r) {
       const Rng* range = static_cast<const Rng*>((*var->cats)[r]);
       CDictValue* value = Own(new CDictValue);
       const CString from = FormatNumber(range->lo, decimals);
       const CString to = FormatNumber(range->hi, decimals);
       AddValuePair(&from, &to, nullptr, value);
-      vset->AddValue(value);
+      vset->AddValue(std::move(*value));
     }
-    item->AddVSet(vset);
+    item->AddVSet(std::move(*vset));
   } else if (hasRanges && hasLabels) {
     m_aRanges.clear();
     for (uint16_t r = 0; r < var->cats->count; ++r) {
@@ -92,6 +94,7 @@ void CVeskVornConv::MakeValueSet(CDictItem* item, Var* var, Lab* lab) {
       return std::strong_order(a.low, b.low) < 0;
     });
     NameValueSet(vset, name, label);
+    vset->ReserveValues(static_cast<int>(m_aRanges.size()));
     for (const CRange<double>& range : m_aRanges) {
       CDictValue* value = Own(new CDictValue);
       CString from = FormatNumber(range.low, decimals);
@@ -110,12 +113,14 @@ void CVeskVornConv::MakeValueSet(CDictItem* item, Var* var, Lab* lab) {
         }
       }
       AddValuePair(&from, &to, &valueLabel, value);
-      vset->AddValue(value);
+      vset->AddValue(std::move(*value));
     }
-    item->AddVSet(vset);
+    item->AddVSet(std::move(*vset));
     m_aRanges.clear();
   }
-  // Neither: the item gets no value set.
+  // Neither: the item gets no value set. The owned pairs, values and sets were moved into
+  // their containers: once added they are not read again, and copies would only double
+  // the memory a large dictionary takes.
 }
 
 std::vector<CVeskValue*>* CVeskVornConv::ReadValueLabels(Var* var, Lab* lab, int* count) {
@@ -210,7 +215,7 @@ void CVeskVornConv::AddValuePair(const CString* from, const CString* to, const C
     TrimTrailingBlanks(text);
     if (!text.IsEmpty()) value->SetLabel(text);
   }
-  value->AddVPair(pair);
+  value->AddVPair(std::move(*pair));
 }
 
 bool CVeskVornConv::MarkSpecial(const CString& special, CDictValue* value) {

@@ -143,6 +143,7 @@ class CVeskVornConv {
   bool CheckOutputsWritable(const CString& dcfPath, const CString& fmfPath, bool wantForms);
   bool CheckSectionLevels(Dic& dic, const CString& inputPath);
   bool SaveDictionary(const CString& dcfPath);
+  void AddLevelToDict(CDictLevel* level);
   // The forms phase; false after a message or on Cancel.
   bool ConvertForms(Dic& dic, const CString& dcfPath, const CString& fmfPath, bool showProgress,
                     CProgressDlg& dialog);

@@ -144,6 +144,8 @@ class CDictVSet {
   int AddValue(const CDictValue* value);
   int AddValue(CDictValue&& value);
   void RemoveValueAt(int i);
+  // Room for n values, for a caller that knows how many it will add.
+  void ReserveValues(int n) { m_aValues.reserve(n > 0 ? static_cast<size_t>(n) : 0); }
   bool operator==(const CDictVSet&) const = default;
 
  private:
