@@ -17,7 +17,7 @@ namespace vesktest {
 // not-applicable codes, and a form for every section.
 inline std::string HouseholdExample() {
   // A form line: a caption in 18 columns, then the field brackets; every first field of a
-  // line is at column 20.
+  // line is at column 20. Rows and lines count from 0, the title being line 0.
   auto line = [](const std::string& caption, int width) {
     return VeskBuilder::Fixed(caption, 18) + "[" + std::string(width, ' ') + "]\n";
   };
@@ -36,17 +36,17 @@ inline std::string HouseholdExample() {
   b.Header(h);
 
   b.Section({.name = "HOUSING", .level = '1', .code = "1", .minOcc = 1, .maxOcc = 1, .labels = {"Housing"}});
-  b.Variable({.name = "HHID", .start = 1, .len = 4, .form = "HF", .row = 2, .col = 20,
+  b.Variable({.name = "HHID", .start = 1, .len = 4, .form = "HF", .row = 1, .col = 20,
               .ranges = {{1, 9999}}, .labels = {"Household number"}});
-  b.Variable({.name = "REGION", .start = 6, .len = 1, .form = "HF", .missing = 9, .row = 3, .col = 20,
+  b.Variable({.name = "REGION", .start = 6, .len = 1, .form = "HF", .missing = 9, .row = 2, .col = 20,
               .ranges = {{1, 4}}, .labels = {"Region", "1", "North", "2", "South", "3", "East", "4", "West"}});
-  b.Variable({.name = "ROOMS", .start = 7, .len = 2, .form = "HF", .missing = 99, .row = 4, .col = 20,
+  b.Variable({.name = "ROOMS", .start = 7, .len = 2, .form = "HF", .missing = 99, .row = 3, .col = 20,
               .ranges = {{1, 30}}, .labels = {"Number of rooms"}});
-  b.Variable({.name = "WATER", .start = 9, .len = 1, .form = "HF", .missing = 9, .row = 5, .col = 20,
+  b.Variable({.name = "WATER", .start = 9, .len = 1, .form = "HF", .missing = 9, .row = 4, .col = 20,
               .ranges = {{1, 3}, {8, 8}},
               .labels = {"Main source of drinking water", "1", "Piped", "2", "Well", "3", "River or lake", "8",
                          "Other"}});
-  b.Variable({.name = "ELECTR", .type = 'A', .start = 10, .len = 1, .form = "HF", .row = 6, .col = 20,
+  b.Variable({.name = "ELECTR", .type = 'A', .start = 10, .len = 1, .form = "HF", .row = 5, .col = 20,
               .labels = {"Electricity", "Y", "Yes", "N", "No"}});
   b.Form({.name = "HF", .lines = 6, .fields = 5,
           .text = "HOUSING\n" + line("Household number", 4) + line("Region", 1) + line("Rooms", 2) +
@@ -54,19 +54,19 @@ inline std::string HouseholdExample() {
 
   b.Section({.name = "PLOT", .level = '1', .code = "2", .minOcc = 0, .maxOcc = 10, .groupOcc = 3,
              .labels = {"Plots of land"}});
-  b.Variable({.name = "PLOTNO", .start = 6, .len = 2, .form = "LF", .row = 2, .col = 20,
+  b.Variable({.name = "PLOTNO", .start = 6, .len = 2, .form = "LF", .row = 1, .col = 20,
               .ranges = {{1, 10}}, .labels = {"Plot number"}});
-  b.Variable({.name = "TENURE", .start = 8, .len = 1, .form = "LF", .missing = 9, .row = 3, .col = 20,
+  b.Variable({.name = "TENURE", .start = 8, .len = 1, .form = "LF", .missing = 9, .row = 2, .col = 20,
               .ranges = {{1, 3}}, .labels = {"Tenure", "1", "Owned", "2", "Rented", "3", "Other"}});
   // In ares, not hectares with a decimal: the main job takes the converted dictionary on
   // to ORVA 3.1, which has no items with a decimal character.
-  b.Variable({.name = "PLOTSIZE", .start = 9, .len = 4, .form = "LF", .missing = 9999, .row = 4, .col = 20,
+  b.Variable({.name = "PLOTSIZE", .start = 9, .len = 4, .form = "LF", .missing = 9999, .row = 3, .col = 20,
               .ranges = {{1, 9000}}, .labels = {"Size of the plot in ares"}});
-  b.Variable({.name = "CROP", .kind = 'M', .start = 13, .len = 1, .form = "LF", .missing = 9, .row = 6, .col = 20,
+  b.Variable({.name = "CROP", .kind = 'M', .start = 13, .len = 1, .form = "LF", .missing = 9, .row = 5, .col = 20,
               .ranges = {{1, 4}}, .labels = {"Crop", "1", "Maize", "2", "Rice", "3", "Beans", "4", "Other"}});
-  b.Variable({.name = "CROPSHR", .kind = 'M', .start = 14, .len = 3, .form = "LF", .missing = 999, .row = 6,
+  b.Variable({.name = "CROPSHR", .kind = 'M', .start = 14, .len = 3, .form = "LF", .missing = 999, .row = 5,
               .col = 26, .ranges = {{1, 100}}, .labels = {"Share of the plot, percent"}});
-  // The crops: occurrence 1 on the form's row 6, each next one a row below.
+  // The crops: occurrence 1 on the form's row 5, each next one a row below.
   b.Form({.name = "LF", .lines = 8, .fields = 5,
           .text = "PLOTS OF LAND\n" + line("Plot number", 2) + line("Tenure", 1) + line("Size (ares)", 4) +
                   "Crops             Crop  Share\n" + "  1               [ ]   [   ]\n" +
@@ -74,20 +74,20 @@ inline std::string HouseholdExample() {
           .cells = {0, 0, 0x0000, 0x0100, 0x0200}});
 
   b.Section({.name = "PERSON", .level = '2', .code = "3", .minOcc = 1, .maxOcc = 1, .labels = {"Household members"}});
-  b.Variable({.name = "PERSNO", .start = 6, .len = 2, .form = "PF", .row = 2, .col = 20,
+  b.Variable({.name = "PERSNO", .start = 6, .len = 2, .form = "PF", .row = 1, .col = 20,
               .ranges = {{1, 30}}, .labels = {"Line number"}});
-  b.Variable({.name = "NAME", .type = 'A', .start = 8, .len = 20, .form = "PF", .row = 3, .col = 20,
+  b.Variable({.name = "NAME", .type = 'A', .start = 8, .len = 20, .form = "PF", .row = 2, .col = 20,
               .labels = {"First name"}});
-  b.Variable({.name = "SEX", .start = 28, .len = 1, .form = "PF", .missing = 9, .row = 4, .col = 20,
+  b.Variable({.name = "SEX", .start = 28, .len = 1, .form = "PF", .missing = 9, .row = 3, .col = 20,
               .ranges = {{1, 2}}, .labels = {"Sex", "1", "Male", "2", "Female"}});
-  b.Variable({.name = "AGE", .start = 29, .len = 3, .form = "PF", .missing = 999, .row = 5, .col = 20,
+  b.Variable({.name = "AGE", .start = 29, .len = 3, .form = "PF", .missing = 999, .row = 4, .col = 20,
               .ranges = {{0, 120}}, .labels = {"Age in completed years", "0", "Under one year"}});
-  b.Variable({.name = "RELAT", .start = 32, .len = 1, .form = "PF", .missing = 9, .row = 6, .col = 20,
+  b.Variable({.name = "RELAT", .start = 32, .len = 1, .form = "PF", .missing = 9, .row = 5, .col = 20,
               .ranges = {{1, 5}},
               .labels = {"Relationship to the head", "1", "Head", "2", "Spouse", "3", "Child", "4", "Other relative",
                          "5", "Not related"}});
   // Asked of people aged 15 and over; 98 for the others.
-  b.Variable({.name = "HOURS", .start = 33, .len = 2, .form = "PF", .missing = 99, .notAppl = 98, .row = 7,
+  b.Variable({.name = "HOURS", .start = 33, .len = 2, .form = "PF", .missing = 99, .notAppl = 98, .row = 6,
               .col = 20, .ranges = {{0, 97}}, .labels = {"Hours worked last week"}});
   b.Form({.name = "PF", .lines = 7, .fields = 6,
           .text = "HOUSEHOLD MEMBER\n" + line("Line number", 2) + line("First name", 20) + line("Sex", 1) +
