@@ -4,9 +4,9 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 cli="${BUILD_DIR:-build}/app/travo-convert-cli"
-# VESK dictionaries become Travo dictionaries (kind 3); fmf here makes them Travo forms
-# files with their dictionaries (kind 4) once that conversion is available.
-vesk_output=dcf
+# VESK dictionaries become Travo forms files with their dictionaries (kind 4); dcf here
+# would make the dictionaries alone (kind 3).
+vesk_output=fmf
 target=out/examples
 mkdir -p "$target"
 echo "Converting the examples in examples/ into $target/"
@@ -32,6 +32,15 @@ done
 # And back: every Travo dictionary written above, to ORVA 3.1.
 for dcf in "$target"/*.dcf; do
   convert "$dcf" "${dcf%.dcf}.dd"
+done
+# And pictures of every forms file written above, to look at in a browser.
+for fmf in "$target"/*.fmf; do
+  if "$cli" preview "$fmf" -d "${fmf%.fmf}-preview"; then
+    echo "  pictured $fmf in ${fmf%.fmf}-preview/index.html"
+  else
+    echo "  FAILED: preview of $fmf" >&2
+    failures=$((failures + 1))
+  fi
 done
 echo "Files in $target:"
 ls -l "$target"

@@ -160,7 +160,7 @@ std::string IndexHtml(const CDEFormFile& formFile) {
       title + "</h1>\n";
   for (int i = 0; i < formFile.GetNumForms(); ++i) {
     const CDEForm* form = formFile.GetForm(i);
-    html += "<h2>" + Xml(form->GetName()) + (form->GetLabel().empty() ? "" : " &#8212; " + Xml(form->GetLabel())) +
+    html += "<h2>" + Xml(form->GetName()) + (form->GetLabel().empty() || form->GetLabel() == form->GetName() ? "" : " &#8212; " + Xml(form->GetLabel())) +
             "</h2>\n<img src=\"form-" + std::to_string(i + 1) + ".svg\" alt=\"" + Xml(form->GetName()) + "\">\n";
   }
   if (formFile.GetNumForms() == 0) html += "<p>This forms file has no forms.</p>\n";
