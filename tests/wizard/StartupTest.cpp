@@ -9,6 +9,7 @@
 #include "app/wizard/FileDialog.h"
 #include "app/wizard/QtHost.h"
 #include "libs/dict/DataDict.h"
+#include "libs/forms/FormFile.h"
 
 namespace fs = std::filesystem;
 
@@ -143,24 +144,40 @@ TEST_F(StartupTest, KindFiveGoesToTheConversionAndOnlyShowsItsMessage) {
   EXPECT_FALSE(fs::exists(dir_.file("out.dd")));
 }
 
-TEST_F(StartupTest, KindThreeConvertsTheVeskDictionaryIntoATravoDictionary) {
+TEST_F(StartupTest, VeskKindsConvertEndToEnd) {
   vesktest::VeskBuilder b;
   b.Header({});
   b.Section({.name = "HOUSE", .labels = {"Households"}});
-  b.Variable({.name = "ROOMS", .start = 5, .len = 2, .labels = {"Rooms"}});
+  b.Variable({.name = "ROOMS", .start = 5, .len = 2, .form = "HF", .row = 1, .col = 10, .labels = {"Rooms"}});
+  b.Form({.name = "HF", .fields = 1, .text = "\nRooms     [  ]\n"});
   ASSERT_TRUE(b.WriteTo(dir_.file("house.dic")));
-  WizardRunOptions options;
-  options.organization = kTestOrganization;
-  options.host = &host_;
-  WhenWizardShown([&](CConvertSheet& sheet) {
-    FillIn(sheet, KIND_VESK_TO_TRAVO, dir_.file("house.dic"), dir_.file("house.dcf"));
-    ClickButton(sheet, QWizard::FinishButton);
-  });
-  EXPECT_TRUE(RunConvertWizard(app_, options));
-  EXPECT_TRUE(host_.messages.empty());
-  CDataDict dict;
-  ASSERT_TRUE(dict.Open(dir_.file("house.dcf"))) << dict.GetLastError();
-  EXPECT_EQ(dict.GetLevel(0)->GetRecord(0)->GetItem(0)->GetLabel(), "Rooms");
+  struct Case {
+    int kind;
+    const char* output;
+  };
+  for (const Case& c : {Case{KIND_VESK_TO_TRAVO, "house.dcf"}, Case{KIND_VESK_TO_TRAVO_FORMS, "forms.fmf"}}) {
+    SCOPED_TRACE(c.kind);
+    WizardRunOptions options;
+    options.organization = kTestOrganization;
+    options.host = &host_;
+    WhenWizardShown([&](CConvertSheet& sheet) {
+      FillIn(sheet, c.kind, dir_.file("house.dic"), dir_.file(c.output));
+      ClickButton(sheet, QWizard::FinishButton);
+    });
+    EXPECT_TRUE(RunConvertWizard(app_, options));
+    EXPECT_TRUE(host_.messages.empty());
+    const std::string base = dir_.file(c.output).substr(0, dir_.file(c.output).rfind('.'));
+    CDataDict dict;
+    ASSERT_TRUE(dict.Open(base + ".dcf")) << dict.GetLastError();
+    EXPECT_EQ(dict.GetLevel(0)->GetRecord(0)->GetItem(0)->GetLabel(), "Rooms");
+    EXPECT_EQ(fs::exists(base + ".fmf"), c.kind == KIND_VESK_TO_TRAVO_FORMS);
+  }
+  // The screen text became a text item, sized by measuring it.
+  CDEFormFile forms;
+  ASSERT_TRUE(forms.Open(dir_.file("forms.fmf"))) << forms.GetLastError();
+  const CDEItemBase* caption = forms.GetForm(0)->GetItem(0);
+  ASSERT_EQ(caption->GetItemType(), CDEFormBase::Text);
+  EXPECT_GT(caption->GetDims().Width(), 0);
 }
 
 TEST_F(StartupTest, NoDispatchWithoutFinishOrWithAKindOutsideTheTable) {
