@@ -25,6 +25,14 @@ void ReportFormat(const char* format, Args... args) {
   Report(text);
 }
 
+// "Error saving dictionary '...'." (or forms file) with the reason the library gave.
+void ReportSaveFailure(const char* what, const CString& path, const std::string& reason) {
+  CString text;
+  text.Format("Error saving %s '%s'.", what, path.c_str());
+  if (!reason.empty()) text += "\n\n" + reason;
+  Report(text);
+}
+
 // The output path up to the extension of its file name: a "." in a folder name, or one
 // that starts the file name, starts no extension.
 CString WithoutExtension(const CString& path) {
@@ -148,10 +156,7 @@ bool CVeskVornConv::SaveDictionary(const CString& dcfPath) {
     m_bDictSaved = true;
     return true;
   }
-  CString text;
-  text.Format("Error saving dictionary '%s'.", dcfPath.c_str());
-  if (!m_pDataDict->GetLastError().empty()) text += "\n\n" + m_pDataDict->GetLastError();
-  Report(text);
+  ReportSaveFailure("dictionary", dcfPath, m_pDataDict->GetLastError());
   return false;
 }
 
@@ -273,10 +278,7 @@ bool CVeskVornConv::ConvertForms(Dic& dic, const CString& dcfPath, const CString
     m_bFormsSaved = true;
     return true;
   }
-  CString text;
-  text.Format("Error saving forms file '%s'.", fmfPath.c_str());
-  if (!m_pFormFile->GetLastError().empty()) text += "\n\n" + m_pFormFile->GetLastError();
-  Report(text);
+  ReportSaveFailure("forms file", fmfPath, m_pFormFile->GetLastError());
   return false;
 }
 
