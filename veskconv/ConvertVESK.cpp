@@ -43,19 +43,6 @@ CString WithoutExtension(const CString& path) {
   return path.substr(0, dot);
 }
 
-// Closes the VESK dictionary and the progress window however Convert ends.
-struct ConversionScope {
-  Dic* dic = nullptr;
-  CProgressDlg& progress;
-  ~ConversionScope() {
-    if (dic) {
-      dic->Close();
-      delete dic;
-    }
-    progress.DestroyWindow();
-  }
-};
-
 }  // namespace
 
 VarObject::VarObject(const CString& name, int start, int len) : Var(nullptr, nullptr), m_sName(name) {
@@ -139,13 +126,10 @@ bool CVeskVornConv::CheckOutputsWritable(const CString& dcfPath, const CString& 
 
 // Every section needs the identification record of its level; a level the header does
 // not declare has none, and such a file is taken as corrupt.
-bool CVeskVornConv::CheckSectionLevels(Dic& dic, const CString& inputPath) {
+bool CVeskVornConv::SectionLevelsKnown(Dic& dic) {
   for (uint16_t i = 0; i < dic.secs->count; ++i) {
     const Sec* sec = dic.GetSec(static_cast<int>(i));
-    if (sec->level < 1 || sec->level > dic.GetNumLevels()) {
-      ReportFormat("Error loading dictionary '%s'. Possibly corrupt.", inputPath.c_str());
-      return false;
-    }
+    if (sec->level < 1 || sec->level > dic.GetNumLevels()) return false;
   }
   return true;
 }
@@ -160,11 +144,44 @@ bool CVeskVornConv::SaveDictionary(const CString& dcfPath) {
   return false;
 }
 
+// The VESK dictionary opened read-only, loaded, its sections sorted by level and checked;
+// null after the message that says why not.
+std::unique_ptr<Dic> CVeskVornConv::LoadVeskDictionary(const CString& inputPath) {
+  std::unique_ptr<Dic> dic;
+  try {
+    dic = std::make_unique<Dic>(inputPath.c_str());
+  } catch (const std::bad_alloc&) {
+  }
+  if (!dic || dic->status != Dic::kOk) {
+    ReportFormat("Error preparing dictionary '%s'. The VESK dictionary could not be set up for loading.",
+                 inputPath.c_str());
+    return nullptr;
+  }
+  dic->SetDicType(Dic::IsWorkDict(inputPath.c_str()) ? Dic_eWorkDict : Dic_eDictFile);
+  const char* failure = nullptr;
+  if (!dic->Open(true))
+    failure = "Error opening dictionary '%s'. May not exist.";
+  else if (!dic->DictLoad())
+    failure = "Error loading dictionary '%s'. Possibly corrupt.";
+  else if (!dic->ReorderSections())
+    failure = "Error loading dictionary '%s'. Can\u00B4t reorder sections.";  // the acute accent, as always
+  else if (dic->numVars == 0)
+    failure = "Error loading dictionary '%s'. Dictionary doesn't have variables.";
+  else if (dic->numSecs == 0)
+    failure = "Error loading dictionary '%s'. Dictionary doesn't have sections.";
+  else if (!SectionLevelsKnown(*dic))
+    failure = "Error loading dictionary '%s'. Possibly corrupt.";
+  if (failure) {
+    ReportFormat(failure, inputPath.c_str());
+    return nullptr;
+  }
+  return dic;
+}
+
 bool CVeskVornConv::Convert(CString inputPath, CString outputPath, bool showProgress, bool wantForms) {
   const CString dcfPath = DcfPathFor(outputPath);
   const CString fmfPath = FmfPathFor(outputPath);
-  CProgressDlg dialog;
-  ConversionScope scope{nullptr, dialog};
+  CProgressDlg dialog;  // closed, like the dictionary, however the conversion ends
   if (showProgress) {
     dialog.Create();
     dialog.SetWindowText(LoadResString(IDS_APP_TITLE));
@@ -173,40 +190,8 @@ bool CVeskVornConv::Convert(CString inputPath, CString outputPath, bool showProg
   InitSpecialValues();
   if (!CheckOutputsWritable(dcfPath, fmfPath, wantForms)) return false;
 
-  Dic* dic = nullptr;
-  try {
-    dic = new Dic(inputPath.c_str());
-  } catch (const std::bad_alloc&) {
-  }
-  scope.dic = dic;
-  if (!dic || dic->status != Dic::kOk) {
-    ReportFormat("Error preparing dictionary '%s'. The VESK dictionary could not be set up for loading.",
-                 inputPath.c_str());
-    return false;
-  }
-  dic->SetDicType(Dic::IsWorkDict(inputPath.c_str()) ? Dic_eWorkDict : Dic_eDictFile);
-  if (!dic->Open(true)) {
-    ReportFormat("Error opening dictionary '%s'. May not exist.", inputPath.c_str());
-    return false;
-  }
-  if (!dic->DictLoad()) {
-    ReportFormat("Error loading dictionary '%s'. Possibly corrupt.", inputPath.c_str());
-    return false;
-  }
-  if (!dic->ReorderSections()) {
-    // The acute accent, as the message has always shown it.
-    ReportFormat("Error loading dictionary '%s'. Can\u00B4t reorder sections.", inputPath.c_str());
-    return false;
-  }
-  if (dic->numVars == 0) {
-    ReportFormat("Error loading dictionary '%s'. Dictionary doesn't have variables.", inputPath.c_str());
-    return false;
-  }
-  if (dic->numSecs == 0) {
-    ReportFormat("Error loading dictionary '%s'. Dictionary doesn't have sections.", inputPath.c_str());
-    return false;
-  }
-  if (!CheckSectionLevels(*dic, inputPath)) return false;
+  std::unique_ptr<Dic> dic = LoadVeskDictionary(inputPath);
+  if (!dic) return false;
 
   PrepareIdItems(*dic);
   m_pDataDict = new CDataDict;

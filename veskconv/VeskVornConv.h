@@ -141,7 +141,8 @@ class CVeskVornConv {
 
   // Reading phase; false after its message.
   bool CheckOutputsWritable(const CString& dcfPath, const CString& fmfPath, bool wantForms);
-  bool CheckSectionLevels(Dic& dic, const CString& inputPath);
+  std::unique_ptr<Dic> LoadVeskDictionary(const CString& inputPath);
+  bool SectionLevelsKnown(Dic& dic);
   bool SaveDictionary(const CString& dcfPath);
   void AddLevelToDict(CDictLevel* level);
   // The forms phase; false after a message or on Cancel.
