@@ -134,6 +134,19 @@ bool CVeskVornConv::SectionLevelsKnown(Dic& dic) {
   return true;
 }
 
+// Every variable needs a name: its item and its fields are found by it. The reader trims
+// a name of its trailing blanks, and every byte from 0x80 up counts as one, so a name of
+// such bytes only is empty; no lookup finds an item without a name (its fields would name
+// none), so such a file is taken as corrupt too.
+bool CVeskVornConv::VariablesNamed(Dic& dic) {
+  for (uint16_t i = 0; i < dic.secs->count; ++i) {
+    const Sec* sec = dic.GetSec(static_cast<int>(i));
+    for (uint16_t v = 0; sec->vars && v < sec->vars->count; ++v)
+      if (static_cast<const Var*>((*sec->vars)[v])->name[0] == '\0') return false;
+  }
+  return true;
+}
+
 bool CVeskVornConv::SaveDictionary(const CString& dcfPath) {
   m_pDataDict->BuildNameList();
   if (m_pDataDict->Save(dcfPath)) {
@@ -169,7 +182,7 @@ std::unique_ptr<Dic> CVeskVornConv::LoadVeskDictionary(const CString& inputPath)
     failure = "Error loading dictionary '%s'. Dictionary doesn't have variables.";
   else if (dic->numSecs == 0)
     failure = "Error loading dictionary '%s'. Dictionary doesn't have sections.";
-  else if (!SectionLevelsKnown(*dic))
+  else if (!SectionLevelsKnown(*dic) || !VariablesNamed(*dic))
     failure = "Error loading dictionary '%s'. Possibly corrupt.";
   if (failure) {
     ReportFormat(failure, inputPath.c_str());

@@ -143,6 +143,7 @@ class CVeskVornConv {
   bool CheckOutputsWritable(const CString& dcfPath, const CString& fmfPath, bool wantForms);
   std::unique_ptr<Dic> LoadVeskDictionary(const CString& inputPath);
   bool SectionLevelsKnown(Dic& dic);
+  bool VariablesNamed(Dic& dic);
   bool SaveDictionary(const CString& dcfPath);
   void AddLevelToDict(CDictLevel* level);
   // The forms phase; false after a message or on Cancel.

@@ -1,7 +1,10 @@
 // Feeds bytes to the VESK dictionary reader as a dictionary file and as a work
-// dictionary, converts each into a Travo dictionary (kind 3, no host: silent), then uses
-// everything that loaded: every list, label, form text, query and the key rewriting.
-// A dictionary the conversion writes must read back; the fuzzer is told when it does not.
+// dictionary, converts each into a Travo dictionary (kind 3, no host: silent) and into a
+// dictionary and forms file (kind 4, with the fixed text measurer), then uses everything
+// that loaded: every list, label, form text, query and the key rewriting.
+// A dictionary or forms file the conversion writes must read back, and every field of the
+// forms file must name an item of the dictionary written with it; the fuzzer is told
+// when either does not hold.
 #include <unistd.h>
 
 #include <cstdint>
@@ -12,6 +15,7 @@
 
 #include "app/ConvertApp.h"
 #include "libs/dict/DataDict.h"
+#include "libs/forms/FormFile.h"
 #include "vesk/Vesk.h"
 #include "vesk/VeskInspect.h"
 
@@ -75,27 +79,60 @@ void UseDictionary(Dic& dic) {
   dic.ReorderSections();
 }
 
-void ConvertAndReadBack(const std::string& path) {
-  const std::string dcf = ScratchFolder() + "/out.dcf";
-  CConvertApp app;
-  const bool wrote = app.RunConversion(KIND_VESK_TO_TRAVO, path, dcf);
-  const bool exists = access(dcf.c_str(), F_OK) == 0;
-  if (wrote && !exists) {
-    std::fprintf(stderr, "the conversion said it wrote %s, but there is no such file\n", dcf.c_str());
-    std::abort();
+void Fail(const char* what, const std::string& detail) {
+  std::fprintf(stderr, "%s: %s\n", what, detail.c_str());
+  std::abort();
+}
+
+// The dictionary at dcf, read back; the fuzzer is told when it does not read.
+void OpenDictionary(const std::string& dcf, CDataDict& dict) {
+  if (!dict.Open(dcf)) Fail("the converted dictionary does not read back", dict.GetLastError());
+}
+
+void CheckFieldsName(const CDataDict& dict, const CDEItemBase* item) {
+  if (item->GetItemType() == CDEFormBase::Field) {
+    const auto* field = static_cast<const CDEField*>(item);
+    if (!dict.LookupName(field->GetItemName()))
+      Fail("a field of the forms file names no item of the dictionary", field->GetName() + " -> " +
+                                                                         field->GetItemName());
   }
-  if (!exists) return;
-  CDataDict dict;
-  if (!dict.Open(dcf)) {
-    std::fprintf(stderr, "the converted dictionary does not read back: %s\n", dict.GetLastError().c_str());
-    std::abort();
+  if (!item->HoldsItems()) return;
+  const auto* group = static_cast<const CDEGroup*>(item);
+  for (int i = 0; i < group->GetNumItems(); ++i) CheckFieldsName(dict, group->GetItem(i));
+}
+
+// Converts path with kind into out.dcf (and out.fmf for kind 4) in the scratch folder and
+// checks what was written; the outputs are gone afterwards.
+void ConvertAndReadBack(const std::string& path, ConversionKind kind) {
+  const std::string dcf = ScratchFolder() + "/out.dcf";
+  const std::string fmf = ScratchFolder() + "/out.fmf";
+  CConvertApp app;
+  const bool wrote = app.RunConversion(kind, path, dcf);
+  const bool dcfExists = access(dcf.c_str(), F_OK) == 0;
+  const bool fmfExists = access(fmf.c_str(), F_OK) == 0;
+  if (wrote && !dcfExists) Fail("the conversion said it wrote a dictionary, but there is none", dcf);
+  if (fmfExists && kind != KIND_VESK_TO_TRAVO_FORMS) Fail("kind 3 wrote a forms file", fmf);
+  if (fmfExists && !dcfExists) Fail("a forms file was written without its dictionary", fmf);
+  if (dcfExists) {
+    CDataDict dict;
+    OpenDictionary(dcf, dict);
+    if (fmfExists) {
+      CDEFormFile forms;
+      if (!forms.Open(fmf)) Fail("the converted forms file does not read back", forms.GetLastError());
+      for (int f = 0; f < forms.GetNumForms(); ++f)
+        for (int i = 0; i < forms.GetForm(f)->GetNumItems(); ++i) CheckFieldsName(dict, forms.GetForm(f)->GetItem(i));
+      for (int l = 0; l < forms.GetNumLevels(); ++l)
+        for (int g = 0; g < forms.GetLevel(l)->GetNumGroups(); ++g) CheckFieldsName(dict, forms.GetLevel(l)->GetGroup(g));
+    }
   }
   unlink(dcf.c_str());
+  unlink(fmf.c_str());
 }
 
 void Exercise(const std::string& path) {
   // First, while the copy is as given: the key rewriting below changes it.
-  ConvertAndReadBack(path);
+  ConvertAndReadBack(path, KIND_VESK_TO_TRAVO);
+  ConvertAndReadBack(path, KIND_VESK_TO_TRAVO_FORMS);
   {
     Dic dic;
     CString name = path;

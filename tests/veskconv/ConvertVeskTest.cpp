@@ -184,6 +184,16 @@ TEST_F(VeskConvTest, UnreadableInputsAreReportedAndThePreviousOutputStays) {
          b.Variable({.start = 5});
        },
        corrupt},
+      // Its item had no name, and its fields named no item.
+      {"variable named by bytes that count as blanks",
+       [](VeskBuilder& b) {
+         b.Header({});
+         b.Section({});
+         b.Variable({.name = "A", .start = 5});
+         b.Variable({.name = "\xB2\xAD\xB0\xDF", .start = 6, .form = "F"});
+         b.Form({.name = "F"});
+       },
+       corrupt},
       {"variable before any section",
        [](VeskBuilder& b) {
          b.Header({});
