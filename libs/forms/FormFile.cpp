@@ -3,6 +3,8 @@
 #include "libs/forms/FormFile.h"
 
 #include <algorithm>
+#include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "libs/forms/FormWalk.h"
@@ -127,22 +129,24 @@ CDEForm* CDEFormFile::GetForm(int i) const {
 
 namespace {
 
-// The first item of that name in the dictionary (id-items records first, then records,
-// level by level), letter case ignored as dictionary names are.
-const CDictItem* FindDictItem(const CDataDict& dict, const CVornString& name) {
-  auto inRecord = [&name](const CDictRecord* rec) -> const CDictItem* {
-    if (!rec) return nullptr;
-    for (int i = 0; i < rec->GetNumItems(); ++i)
-      if (rec->GetItem(i)->GetName().CompareNoCase(name) == 0) return rec->GetItem(i);
-    return nullptr;
+// Every item of the dictionary by its name in lower case, the first of each name kept
+// (id-items records first, then records, level by level): dictionary names ignore letter
+// case. Made once per UpdatePointers, so linking stays linear in the number of fields.
+std::unordered_map<std::string, const CDictItem*> IndexDictItems(const CDataDict& dict) {
+  std::unordered_map<std::string, const CDictItem*> index;
+  auto add = [&index](const CDictRecord* rec) {
+    for (int i = 0; rec && i < rec->GetNumItems(); ++i) {
+      CVornString key = rec->GetItem(i)->GetName();
+      key.MakeLower();
+      index.emplace(std::move(key), rec->GetItem(i));
+    }
   };
   for (int l = 0; l < dict.GetNumLevels(); ++l) {
     const CDictLevel* level = dict.GetLevel(l);
-    if (const CDictItem* item = inRecord(level->GetIdItemsRec())) return item;
-    for (int r = 0; r < level->GetNumRecords(); ++r)
-      if (const CDictItem* item = inRecord(level->GetRecord(r))) return item;
+    add(level->GetIdItemsRec());
+    for (int r = 0; r < level->GetNumRecords(); ++r) add(level->GetRecord(r));
   }
-  return nullptr;
+  return index;
 }
 
 }  // namespace
@@ -150,13 +154,17 @@ const CDictItem* FindDictItem(const CDataDict& dict, const CVornString& name) {
 void CDEFormFile::UpdatePointers() {
   if (!m_pDataDict) return;
   FormItemIds held = NumberItems(*this);
+  const std::unordered_map<std::string, const CDictItem*> items = IndexDictItems(*m_pDataDict);
   for (const auto& [item, id] : held.ids) {
     (void)id;
     if (item->GetItemType() != CDEFormBase::Field) continue;
     auto* field = const_cast<CDEField*>(static_cast<const CDEField*>(item));
     const CVornString& dictName = field->GetItemDict();
     if (!dictName.empty() && dictName.CompareNoCase(m_pDataDict->GetName()) != 0) continue;
-    field->SetDictItem(FindDictItem(*m_pDataDict, field->GetItemName()));
+    CVornString key = field->GetItemName();
+    key.MakeLower();
+    const auto found = items.find(key);
+    field->SetDictItem(found == items.end() ? nullptr : found->second);
   }
 }
 

@@ -135,13 +135,15 @@ CDataDict MakeDict() {
   dict.SetName("HOUSEHOLD");
   CDictLevel level;
   CDictRecord ids, rec;
-  CDictItem id, age;
+  CDictItem id, age, again;
   id.SetName("HHID");
   ids.AddItem(&id);
   level.SetIdItemsRec(&ids);
   age.SetName("AGE");
   age.SetLen(3);
   rec.AddItem(&age);
+  again.SetName("hhid");  // the same name once more: fields link to the first, the id item
+  rec.AddItem(&again);
   level.AddRecord(&rec);
   dict.AddLevel(&level);
   return dict;
