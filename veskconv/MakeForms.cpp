@@ -193,13 +193,9 @@ void CVeskVornConv::MakeGroup(CDEGroup* grp, Frm* frm, int formNum) {
       CRect built;
       CDERoster2* roster = MakeRoster(copy.get(), formNum, &at, &built);
       roster->SetName(sec->name + "_ROSTER");
-      // Each column takes its own variable's mode: the roster also has columns for the
-      // variables on the section's other forms, which are not among this form's.
-      for (int i = 0; i < roster->GetNumItems(); ++i) {
-        auto* field = dynamic_cast<CDEField*>(roster->GetItem(i));
-        Nod* node = field && sec->vars ? sec->vars->Get(field->GetItemName()) : nullptr;
-        if (node) SetFieldMode(field, static_cast<Var*>(node->obj)->fieldMode);
-      }
+      // The roster also has columns for the variables on the section's other forms,
+      // which are not among this form's.
+      SetColumnModes(roster, sec);
       grp->AddItem(roster);
       form->AddItem(roster);
       GrowForm(form, built.right + kFormMargin, built.bottom + kFormMargin);
@@ -282,15 +278,19 @@ void CVeskVornConv::MakeMemberRoster(CDEGroup* grp, CDEForm* form, Var* var, int
   CRect built;
   CDERoster2* roster = MakeRoster(groupItem, formNum, &at, &built);
   roster->SetName(groupItem->GetName() + "_ROSTER");
-  for (int i = 0; i < roster->GetNumItems(); ++i) {
-    auto* field = dynamic_cast<CDEField*>(roster->GetItem(i));
-    if (!field || !var->sec->vars) continue;
-    Nod* node = var->sec->vars->Get(field->GetItemName());
-    if (node) SetFieldMode(field, static_cast<Var*>(node->obj)->fieldMode);
-  }
+  SetColumnModes(roster, var->sec);
   grp->AddItem(roster);
   form->AddItem(roster);
   GrowForm(form, built.right + kFormMargin, built.bottom + kFormMargin);
+}
+
+// Each column of a roster takes the field mode of its own variable of the section.
+void CVeskVornConv::SetColumnModes(CDERoster2* roster, Sec* sec) {
+  for (int i = 0; sec && sec->vars && i < roster->GetNumItems(); ++i) {
+    auto* field = dynamic_cast<CDEField*>(roster->GetItem(i));
+    Nod* node = field ? sec->vars->Get(field->GetItemName()) : nullptr;
+    if (node) SetFieldMode(field, static_cast<Var*>(node->obj)->fieldMode);
+  }
 }
 
 int CVeskVornConv::FilterRecordItems(CDictRecord* rec, bool filter, Frm* frm) {

@@ -154,6 +154,7 @@ class CVeskVornConv {
   // A group member on a form without occurrence cells: a roster of its group, once per
   // group run and form.
   void MakeMemberRoster(CDEGroup* grp, CDEForm* form, Var* var, int formNum);
+  void SetColumnModes(CDERoster2* roster, Sec* sec);
   // A working copy of a section's record for the builders (son numbers when asked).
   std::unique_ptr<CDictRecord> CopyRecord(const CDictRecord* source, bool sonNumbers);
   // Shows every item of the group on the form and grows the form around them.

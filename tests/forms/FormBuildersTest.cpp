@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "FormOutline.h"
 #include "libs/forms/FormFile.h"
 
 namespace {
@@ -71,21 +72,6 @@ class FormBuilders : public ::testing::Test {
   CDEFormFile ff_;
   CDataDict dict_;
 };
-
-// What a group holds, in order: field names, and rosters as NAME{COLUMN ...}xROWS.
-std::string Outline(const CDEGroup& group) {
-  std::string out;
-  for (int i = 0; i < group.GetNumItems(); ++i) {
-    const CDEItemBase* item = group.GetItem(i);
-    if (!out.empty()) out += ' ';
-    out += item->GetName();
-    if (item->GetItemType() == CDEFormBase::Roster) {
-      const auto* roster = static_cast<const CDERoster2*>(item);
-      out += '{' + Outline(*roster) + "}x" + std::to_string(roster->GetMaxLoops());
-    }
-  }
-  return out;
-}
 
 bool Empty(const CRect& r) { return r.right <= r.left || r.bottom <= r.top; }
 bool Overlap(const CRect& a, const CRect& b) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "FormOutline.h"
 #include "RunProcess.h"
 #include "VeskConvFixture.h"
 #include "VeskTestSupport.h"
@@ -58,21 +59,6 @@ std::string Box(const CRect& r) {
 
 int CodePoints(const std::string& text) {
   return static_cast<int>(std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
-}
-
-// What a group holds, in order: names, and rosters as NAME{COLUMN ...}xROWS.
-std::string Outline(const CDEGroup& group) {
-  std::string out;
-  for (int i = 0; i < group.GetNumItems(); ++i) {
-    const CDEItemBase* item = group.GetItem(i);
-    if (!out.empty()) out += ' ';
-    out += item->GetName();
-    if (item->GetItemType() == CDEFormBase::Roster) {
-      const auto* roster = static_cast<const CDEGroup*>(item);
-      out += "{" + Outline(*roster) + "}x" + std::to_string(roster->GetMaxLoops());
-    }
-  }
-  return out;
 }
 
 void CollectFields(const CDEGroup& group, std::vector<const CDEField*>& out) {
