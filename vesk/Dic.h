@@ -4,6 +4,7 @@
 // on success and 0 (false, null) on failure, with the reason in status.
 #include <cstdint>
 #include <memory>
+#include <ostream>
 
 #include "vesk/Lst.h"
 
@@ -78,6 +79,12 @@ class Dic : public Obj {
   short MoveMainIdx(short mode);
   short Trunc();
   short ReplaceIndex();
+
+  // The listing of keys, sections, variables, transformations and forms (vesk/Print.cpp):
+  // into the file path (created or emptied), or to standard output when path is null or
+  // the file cannot be opened. Texts stay as the file holds them.
+  void PrintDic(const char* path);
+  void PrintDic(std::ostream& out);
 
   CString fileName;
   int32_t numLevels = 0;

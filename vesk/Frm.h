@@ -2,6 +2,9 @@
 // Frm: a data-entry form of a section: a screen of text with bracketed input fields,
 // and the row/column offsets of the occurrences of its repeating fields.
 #include <cstdint>
+#include <cstdio>
+#include <ostream>
+#include <string>
 
 #include "vesk/Lst.h"
 
@@ -10,6 +13,15 @@ class Sec;
 // The form record with its width composed into a 16-bit field at offset 22.
 struct EXTFORM {
   unsigned char bytes[32];
+};
+
+// One field occurrence placed on a form's screen (Frm::DoHtmlVars).
+struct HTML_VAR {
+  int16_t varPos;   // position of the variable in the form's vars
+  int16_t occNo;    // 0 for a field that occurs once, else 1, 2, ...
+  int32_t sortKey;  // order in which the fields are placed
+  int16_t row;      // screen line, 0-based
+  int16_t col;      // screen column, 0-based
 };
 
 class Frm : public Obj, public PClass {
@@ -39,6 +51,23 @@ class Frm : public Obj, public PClass {
   // there are no cells or k lies outside them.
   uint16_t GetCell(int k) const { return cells && k >= 0 && k < nCellEntries ? cells[k] : 0; }
 
+  // Printing (vesk/Print.cpp). The dump of the form: its name, its screen text with the
+  // fields blanked and its variables with their rows and columns; the text is freed after.
+  void Print(FILE* stream);
+  void Print(std::ostream& out);
+  // The form's field occurrences, nFields entries sorted by sortKey (mode 1: line and
+  // column; 2: as filled; else occurrence by occurrence). Released with free(). Null when
+  // the form has no variables or fields, a repeating variable needs more entries than
+  // nFields, a repeating field has no occurrence offsets, or memory runs out.
+  HTML_VAR* DoHtmlVars(int mode);
+  // Writes the form's HTML page to path (the page name of PageFileName when null), or an
+  // error page when the form cannot be shown, through a temporary file renamed at the end.
+  // False, with a sentence in error when given, when the page cannot be written.
+  bool PrintWWW(const char* path, std::string* error = nullptr);
+  // The name of the form's page, the target of the BACK and NEXT links of its neighbours:
+  // the form name in UTF-8, a '/' made '_', followed by ".HTM".
+  std::string PageFileName() const;
+
   int16_t fd = -1;
   CString name;
   uint16_t attr10 = 0, attr11 = 0, attr20 = 0;
@@ -60,6 +89,8 @@ class Frm : public Obj, public PClass {
 
  private:
   void Transform(const unsigned char* rec, EXTFORM* out);
+  std::string WWWPage();
+  void PrintWWWLinks(std::string& page);
   short LoadCells(int blocks);
   size_t TextCapacity() const;
   void CopyFrom(const Frm& other);
