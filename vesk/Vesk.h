@@ -1,5 +1,6 @@
 #pragma once
 // The VESK dictionary library: everything a program needs to load a VESK dictionary.
+#include "vesk/Buffers.h"
 #include "vesk/Dic.h"
 #include "vesk/Frm.h"
 #include "vesk/Key.h"
