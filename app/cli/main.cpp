@@ -3,6 +3,8 @@
 //   travo-convert-cli convert [--kind K] [--yes] [--quiet] [--oem-codepage CP] INPUT OUTPUT
 //   travo-convert-cli inspect [--json] FILE
 //   travo-convert-cli preview FILE.fmf -d DIR
+//   travo-convert-cli vesk-report DIC [-o FILE]
+//   travo-convert-cli vesk-html DIC -d DIR
 //
 // Exit status: 0 output written (or file shown), 1 conversion failed or refused, 2 usage
 // error, 130 interrupted.
@@ -17,6 +19,7 @@
 #include "app/cli/CliHost.h"
 #include "app/cli/Inspect.h"
 #include "app/cli/Preview.h"
+#include "app/cli/VeskCommands.h"
 #include "libs/util/CodePage.h"
 #include "libs/util/FileNames.h"
 #include "res/StringTable.h"
@@ -37,6 +40,8 @@ const char kUsage[] =
     "usage: travo-convert-cli convert [--kind K] [--yes] [--quiet] [--oem-codepage CP] INPUT OUTPUT\n"
     "       travo-convert-cli inspect [--json] FILE\n"
     "       travo-convert-cli preview FILE.fmf -d DIR\n"
+    "       travo-convert-cli vesk-report DIC [-o FILE]\n"
+    "       travo-convert-cli vesk-html DIC -d DIR\n"
     "\n"
     "  K is 0 to 5 or a name: orva31 (0), orva41 (1), to-orva31 (2), vesk (3),\n"
     "  vesk-forms (4), to-vesk (5). Without --kind the extensions decide:\n"
@@ -188,6 +193,11 @@ int main(int argc, char** argv) {
   if (command == "convert") return RunConvert(args);
   if (command == "inspect") return RunInspect(args);
   if (command == "preview") return RunPreview(args);
+  if (command == "vesk-report" || command == "vesk-html") {
+    std::string usageError;
+    const int status = command == "vesk-report" ? RunVeskReport(args, usageError) : RunVeskHtml(args, usageError);
+    return usageError.empty() ? status : UsageError(usageError);
+  }
   if (command == "--help" || command == "-h" || command == "help") {
     std::cout << kUsage;
     return kExitWritten;

@@ -284,6 +284,144 @@ TEST(CliConvert, VeskFormsWithoutFormsKeepThePreviousFormsFile) {
   EXPECT_TRUE(dict.Open(dir.file("survey.dcf"))) << dict.GetLastError();
 }
 
+// A VESK dictionary with two forms, for the printing commands.
+vesktest::VeskBuilder VeskWithForms(bool work) {
+  vesktest::VeskBuilder b;
+  if (!work) b.Header({});
+  b.Section({.name = "HH"});
+  b.Variable({.name = "ROOMS", .start = 5, .len = 2, .form = "HF", .col = 7});
+  b.Variable({.name = "WALLS", .start = 7, .len = 1, .form = "HG"});
+  b.Form({.name = "HF", .fields = 1, .text = "Rooms [  ]\n"});
+  b.Form({.name = "HG", .fields = 1, .text = "[ ] Walls\n"});
+  return b;
+}
+
+TEST(CliVesk, ReportWritesTheListingToStdoutOrAFile) {
+  TempDir dir;
+  const std::string expected =
+      "\n****** KEYWORDS INFORMATION\n\n*** NONE\n\n\n****** SECTION INFORMATION\n"
+      "\n*** SECCION='HH'\nVAR='ROOMS'\nVAR='WALLS'\n"
+      "FRM='HF'\nPRINTING FORM: 'HF'\nRooms     \nVAR='ROOMS', ROW=0, COL=7\n"
+      "FRM='HG'\nPRINTING FORM: 'HG'\n    Walls\nVAR='WALLS', ROW=0, COL=0\n\n";
+  for (const char* name : {"survey.dic", "WORK.WST"}) {
+    SCOPED_TRACE(name);
+    const std::string input = dir.file(name);
+    ASSERT_TRUE(VeskWithForms(GetLowerFileExtension(input) == "wst").WriteTo(input));
+    ProcessResult r = Cli(dir, {"vesk-report", input});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, expected);
+    EXPECT_EQ(r.err, "");
+
+    const std::string listing = dir.file("listing.txt");
+    WriteFile(listing, "an older listing");
+    r = Cli(dir, {"vesk-report", input, "-o", listing});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(ReadTextFile(listing), expected);
+  }
+
+  const std::string input = dir.file("survey.dic");
+  ProcessResult r = Cli(dir, {"vesk-report", input, "-o", dir.file("missing/listing.txt")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(dir.file("missing/listing.txt")), std::string::npos) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("missing")));
+
+  // A listing that cannot be written to stdout (a full disk) is not a listing written.
+  const std::string command = std::string("'") + TRAVO_CLI_PATH + "' vesk-report '" + input + "' > /dev/full 2> '" +
+                              dir.file("err.txt") + "'";
+  const int raw = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(raw));
+  EXPECT_EQ(WEXITSTATUS(raw), 1);
+  EXPECT_NE(ReadTextFile(dir.file("err.txt")).find("cannot write"), std::string::npos);
+}
+
+TEST(CliVesk, HtmlWritesALinkedPagePerFormIntoTheFolder) {
+  TempDir dir;
+  const std::string input = dir.file("survey.dic");
+  ASSERT_TRUE(VeskWithForms(false).WriteTo(input));
+  const std::string folder = dir.file("pages/new");
+  ProcessResult r = Cli(dir, {"vesk-html", input, "-d", folder});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(ReadTextFile(folder + "/HF.HTM"),
+            "<HTML>\n<HEAD>\n<TITLE>DICTIONARY 'SURVEY' SECTION 'HH' FORM 'HF'</TITLE>\n</HEAD>\n<BODY>\n"
+            "<FONT SIZE=\"3\" FACE=\"MS LineDraw\">\n<PRE>\n"
+            "<P><FONT SIZE=\"4\" face=\"Courier New\"><CENTER>        "
+            "<a href=\"HG.HTM\"><em><strong>NEXT</strong></em></a></CENTER></FONT></P>\n"
+            "Rooms  <INPUT TYPE=TEXT NAME=ROOMS SIZE=2 MAXLENGTH=2> \n<HR>\n"
+            "<P><FONT SIZE=\"4\" face=\"Courier New\"><CENTER>        "
+            "<a href=\"HG.HTM\"><em><strong>NEXT</strong></em></a></CENTER></FONT></P>\n"
+            "</PRE>\n</FONT>\n</BODY>\n</HTML>\n");
+  const std::string hg = ReadTextFile(folder + "/HG.HTM");
+  EXPECT_NE(hg.find("<a href=\"HF.HTM\"><em><strong>BACK</strong></em></a>        </CENTER>"), std::string::npos)
+      << hg;
+  EXPECT_NE(hg.find("<INPUT TYPE=TEXT NAME=WALLS SIZE=1 MAXLENGTH=1>   Walls\n"), std::string::npos) << hg;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2);
+
+  // A folder that cannot be made, and a page that cannot be written (a folder in its way).
+  WriteFile(dir.file("blocker"), "a file");
+  std::filesystem::create_directories(dir.file("taken/HG.HTM"));
+  struct Case {
+    std::string folder, named;
+  } cases[] = {{dir.file("blocker/pages"), dir.file("blocker/pages")}, {dir.file("taken"), "HG.HTM"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folder);
+    r = Cli(dir, {"vesk-html", input, "-d", c.folder});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
+  }
+}
+
+TEST(CliVesk, UnreadableDictionariesAndUsageErrors) {
+  TempDir dir;
+  vesktest::VeskBuilder b;
+  b.Header({});
+  b.Section({});
+  b.Truncate(b.Variable({.start = 5}) + 40);
+  const std::string broken = dir.file("broken.dic");
+  ASSERT_TRUE(b.WriteTo(broken));
+  const std::string absent = dir.file("absent.dic");
+  ASSERT_EQ(mkfifo(dir.file("pipe.dic").c_str(), 0600), 0);
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string err;  // the whole of stderr, or for usage errors its first line
+  } cases[] = {
+      {{"vesk-report", broken},
+       1,
+       "Cannot load VESK dictionary " + broken + ": a variable record or its blocks are short (status 7011).\n"},
+      {{"vesk-html", absent, "-d", dir.file("out")},
+       1,
+       "Cannot open VESK dictionary " + absent + ": the file cannot be opened (status 4022).\n"},
+      {{"vesk-report", dir.file("pipe.dic")},
+       1,
+       "Cannot load VESK dictionary " + dir.file("pipe.dic") + ": it is not a regular file.\n"},
+      {{"vesk-report"}, 2, "travo-convert-cli: vesk-report needs one DIC"},
+      {{"vesk-report", "a.dic", "b.dic"}, 2, "travo-convert-cli: vesk-report needs one DIC"},
+      {{"vesk-report", "a.dic", "-o"}, 2, "travo-convert-cli: -o needs a value"},
+      {{"vesk-report", "a.dic", "-o", "x", "-o", "y"}, 2, "travo-convert-cli: -o is given twice"},
+      {{"vesk-report", "--bogus", "a.dic"}, 2, "travo-convert-cli: unknown option '--bogus'"},
+      {{"vesk-html", "a.dic"}, 2, "travo-convert-cli: vesk-html needs one DIC and -d DIR"},
+      {{"vesk-html", "-d", "x"}, 2, "travo-convert-cli: vesk-html needs one DIC and -d DIR"},
+      {{"vesk-html", "a.dic", "-o", "x"}, 2, "travo-convert-cli: unknown option '-o'"},
+  };
+  for (const auto& c : cases) {
+    std::string joined;
+    for (const auto& a : c.args) joined += a + " ";
+    SCOPED_TRACE(joined);
+    ProcessResult r = Cli(dir, c.args);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.out, "");
+    if (c.status == 2) {
+      EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.err);
+      EXPECT_NE(r.err.find("usage: travo-convert-cli"), std::string::npos);
+    } else {
+      EXPECT_EQ(r.err, c.err);
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.file("out")));
+}
+
 TEST(CliInspect, TravoDictionaryAsJsonHasTheContractKeys) {
   TempDir dir;
   const std::string path = dir.file("survey.dcf");
