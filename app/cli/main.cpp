@@ -3,6 +3,7 @@
 //   travo-convert-cli convert [--kind K] [--yes] [--quiet] [--oem-codepage CP] INPUT OUTPUT
 //   travo-convert-cli inspect [--json] FILE
 //   travo-convert-cli preview FILE.fmf -d DIR
+//   travo-convert-cli vesk-data DIC DATA -d DIR
 //   travo-convert-cli vesk-report DIC [-o FILE]
 //   travo-convert-cli vesk-html DIC -d DIR
 //
@@ -20,6 +21,7 @@
 #include "app/cli/Inspect.h"
 #include "app/cli/Preview.h"
 #include "app/cli/VeskCommands.h"
+#include "app/cli/VeskData.h"
 #include "libs/util/CodePage.h"
 #include "libs/util/FileNames.h"
 #include "res/StringTable.h"
@@ -40,6 +42,7 @@ const char kUsage[] =
     "usage: travo-convert-cli convert [--kind K] [--yes] [--quiet] [--oem-codepage CP] INPUT OUTPUT\n"
     "       travo-convert-cli inspect [--json] FILE\n"
     "       travo-convert-cli preview FILE.fmf -d DIR\n"
+    "       travo-convert-cli vesk-data DIC DATA -d DIR\n"
     "       travo-convert-cli vesk-report DIC [-o FILE]\n"
     "       travo-convert-cli vesk-html DIC -d DIR\n"
     "\n"
@@ -193,6 +196,7 @@ int main(int argc, char** argv) {
   if (command == "convert") return RunConvert(args);
   if (command == "inspect") return RunInspect(args);
   if (command == "preview") return RunPreview(args);
+  if (command == "vesk-data") return RunVeskData(args, UsageError);
   if (command == "vesk-report" || command == "vesk-html") {
     std::string usageError;
     const int status = command == "vesk-report" ? RunVeskReport(args, usageError) : RunVeskHtml(args, usageError);

@@ -179,3 +179,85 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::string* e
   content = std::move(data);
   return true;
 }
+
+// ---------------------------------------------------------------- CAtomicFileWriter
+
+namespace {
+constexpr size_t kWriterBuffer = 1 << 16;
+}
+
+CAtomicFileWriter::~CAtomicFileWriter() { Abandon(); }
+
+bool CAtomicFileWriter::Open(const std::string& name, std::string* error) {
+  Abandon();
+  WritePlan plan;
+  if (!PlanWrite(name, plan, error)) return false;
+  std::string temp;
+  int fd = CreateTempBeside(name, plan, temp, error);
+  if (fd < 0) return false;
+  name_ = name;
+  path_ = plan.path;
+  temp_ = temp;
+  mode_ = plan.mode;
+  fd_ = fd;
+  err_ = 0;
+  buffer_.clear();
+  buffer_.reserve(kWriterBuffer);
+  return true;
+}
+
+bool CAtomicFileWriter::Flush() {
+  if (err_ == 0 && !buffer_.empty() && !WriteAll(fd_, buffer_)) err_ = errno ? errno : EIO;
+  buffer_.clear();
+  return err_ == 0;
+}
+
+bool CAtomicFileWriter::Write(std::string_view data) {
+  if (fd_ < 0) {
+    if (err_ == 0) err_ = EBADF;
+    return false;
+  }
+  if (err_ != 0) return false;
+  if (buffer_.size() + data.size() > kWriterBuffer && !Flush()) return false;
+  if (data.size() >= kWriterBuffer) {
+    if (!WriteAll(fd_, data)) err_ = errno ? errno : EIO;
+    return err_ == 0;
+  }
+  buffer_.append(data);
+  return true;
+}
+
+bool CAtomicFileWriter::Commit(std::string* error) {
+  if (fd_ < 0) {
+    SetError(error, "Cannot write " + (name_.empty() ? std::string("the file") : name_) + ": it was not opened.");
+    return false;
+  }
+  bool ok = Flush() && fchmod(fd_, static_cast<mode_t>(mode_)) == 0 && fsync(fd_) == 0;
+  int err = err_ ? err_ : errno;
+  if (close(fd_) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
+  fd_ = -1;
+  if (ok && rename(temp_.c_str(), path_.c_str()) != 0) {
+    ok = false;
+    err = errno;
+  }
+  if (!ok) {
+    unlink(temp_.c_str());
+    temp_.clear();
+    SetError(error, "Cannot write " + name_ + ": " + Reason(err) + ".");
+    return false;
+  }
+  temp_.clear();
+  SyncFolder(FolderOf(path_));
+  return true;
+}
+
+void CAtomicFileWriter::Abandon() {
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+  if (!temp_.empty()) unlink(temp_.c_str());
+  temp_.clear();
+  buffer_.clear();
+}

@@ -422,6 +422,141 @@ TEST(CliVesk, UnreadableDictionariesAndUsageErrors) {
   EXPECT_FALSE(std::filesystem::exists(dir.file("out")));
 }
 
+// Two sections told apart by the code in column 4: HH (single) and PERSON (repeating,
+// with a group of two occurrences of KID and KNAME).
+vesktest::VeskBuilder VeskDataSample() {
+  vesktest::VeskBuilder b;
+  b.Header({});
+  b.Section({.name = "HH", .code = "1"});
+  b.Variable({.name = "ID", .start = 1, .len = 3});
+  b.Variable({.name = "NAME", .type = 'A', .start = 5, .len = 8});
+  b.Variable({.name = "ROOMS", .start = 13, .len = 2, .missing = 99});
+  b.Variable({.name = "INC", .start = 15, .len = 5, .decimals = 2});
+  b.Section({.name = "PERSON", .code = "2", .minOcc = 0, .maxOcc = 10, .groupOcc = 2});
+  b.Variable({.name = "PID", .start = 1, .len = 3});
+  b.Variable({.name = "AGE", .start = 5, .len = 2, .notAppl = 98});
+  b.Variable({.name = "KID", .kind = 'M', .start = 7, .len = 1});
+  b.Variable({.name = "KNAME", .type = 'A', .kind = 'M', .start = 8, .len = 3});
+  b.Section({.name = "EMPTY", .code = "3"});
+  b.Variable({.name = "E", .start = 5, .len = 1});
+  return b;
+}
+
+TEST(CliVeskData, WritesOneCsvPerSectionWithItsRecords) {
+  TempDir dir;
+  const std::string dic = dir.file("survey.dic");
+  ASSERT_TRUE(VeskDataSample().WriteTo(dic));
+  const std::string data = dir.file("data.txt");
+  WriteFile(data, std::string("0011M\x81ller  0312.50\r\n") +  // OEM u-umlaut in the name
+                      "0012 71Ann2Bob\r\n"                     // a person with two children
+                      "0012\r\n"                               // short: blank beyond its end
+                      "0019xyz\r\n"                            // no section has code 9
+                      "0022981\"a,\n"                           // LF only; a cell to quote
+                      "0021Zo      99ab");                     // last line without an end
+  // An earlier file of a section without records stays as it was.
+  std::filesystem::create_directories(dir.file("out"));
+  WriteFile(dir.file("out/EMPTY.csv"), "old");
+  ProcessResult r = Cli(dir, {"vesk-data", dic, data, "-d", dir.file("out")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Line 4 of " + data + ": record type \"9\" belongs to no section; the line is left out.\n");
+  EXPECT_EQ(ReadTextFile(dir.file("out/HH.csv")),
+            "line,ID,NAME,ROOMS,INC\r\n"
+            "1,1,M\xC3\xBCller,3,12.50\r\n"
+            "6,2,Zo,MISSING,DEFAULT\r\n");
+  EXPECT_EQ(ReadTextFile(dir.file("out/PERSON.csv")),
+            "line,PID,AGE,KID_1,KID_2,KNAME_1,KNAME_2\r\n"
+            "2,1,7,1,2,Ann,Bob\r\n"
+            "3,1,,,,,\r\n"
+            "5,2,NOTAPPL,1,,\"\"\"a,\",\r\n");
+  EXPECT_EQ(ReadTextFile(dir.file("out/EMPTY.csv")), "old");
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.file("out"))) files += entry.is_regular_file();
+  EXPECT_EQ(files, 3u);  // no temporary file left behind
+
+  // Without the stray line everything is written: status 0, nothing on stderr.
+  WriteFile(data, "0011Ann     0112.50\n0023\n");
+  r = Cli(dir, {"vesk-data", dic, data, "-d", dir.file("out")});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(ReadTextFile(dir.file("out/HH.csv")), "line,ID,NAME,ROOMS,INC\r\n1,1,Ann,1,12.50\r\n");
+  EXPECT_EQ(ReadTextFile(dir.file("out/EMPTY.csv")), "line,E\r\n2,\r\n");
+}
+
+TEST(CliVeskData, WorkDictionaryAndASingleSectionWithoutRecordType) {
+  TempDir dir;
+  // A work dictionary: codes AA, AB in columns 2 and 3, starts moved right by 3.
+  vesktest::VeskBuilder work;
+  work.Section({.name = "A"});
+  work.Variable({.name = "X", .start = 1, .len = 2, .decimals = 1});
+  work.Section({.name = "B"});
+  work.Variable({.name = "Y", .type = 'A', .start = 1, .len = 2});
+  ASSERT_TRUE(work.WriteTo(dir.file("W.WST")));
+  WriteFile(dir.file("w.txt"), "1ABok\n1AA-5\n");
+  ProcessResult r = Cli(dir, {"vesk-data", dir.file("W.WST"), dir.file("w.txt"), "-d", dir.file("w")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadTextFile(dir.file("w/A.csv")), "line,X\r\n2,-5.0\r\n");
+  EXPECT_EQ(ReadTextFile(dir.file("w/B.csv")), "line,Y\r\n1,ok\r\n");
+
+  // One section and no record-type columns: every line is a record of it.
+  vesktest::VeskBuilder one;
+  vesktest::HeaderSpec h;
+  h.recTypeLen = 0;
+  one.Header(h);
+  one.Section({.name = "ONLY"});
+  one.Variable({.name = "V", .start = 1, .len = 3, .zeroFill = true});
+  ASSERT_TRUE(one.WriteTo(dir.file("one.dic")));
+  WriteFile(dir.file("one.txt"), "12\n\n  7\n");
+  r = Cli(dir, {"vesk-data", dir.file("one.dic"), dir.file("one.txt"), "-d", dir.file("one")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadTextFile(dir.file("one/ONLY.csv")), "line,V\r\n1,12\r\n2,0\r\n3,7\r\n");
+}
+
+TEST(CliVeskData, FailuresAndUsageErrors) {
+  TempDir dir;
+  ASSERT_TRUE(VeskDataSample().WriteTo(dir.file("s.dic")));
+  WriteFile(dir.file("d.txt"), "0011\n");
+  WriteFile(dir.file("a-file"), "");
+  vesktest::VeskBuilder broken;
+  broken.Header({});
+  broken.Section({});
+  broken.Truncate(broken.Variable({.start = 5}) + 40);
+  ASSERT_TRUE(broken.WriteTo(dir.file("broken.dic")));
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string err;  // the first line of stderr
+  } cases[] = {
+      {{"vesk-data"}, 2, "travo-convert-cli: vesk-data needs a DIC, a DATA file and -d DIR"},
+      {{"vesk-data", dir.file("s.dic"), dir.file("d.txt")}, 2, "travo-convert-cli: vesk-data needs a DIC, a DATA file and -d DIR"},
+      {{"vesk-data", dir.file("s.dic"), dir.file("d.txt"), "-d"}, 2, "travo-convert-cli: -d needs a folder"},
+      {{"vesk-data", "-x", dir.file("s.dic"), dir.file("d.txt"), "-d", "o"}, 2, "travo-convert-cli: unknown option '-x'"},
+      {{"vesk-data", dir.file("broken.dic"), dir.file("d.txt"), "-d", dir.file("o")}, 1,
+       "Cannot load VESK dictionary " + dir.file("broken.dic") + ": a variable record or its blocks are short (status 7011)."},
+      {{"vesk-data", dir.file("none.dic"), dir.file("d.txt"), "-d", dir.file("o")}, 1,
+       "Cannot open VESK dictionary " + dir.file("none.dic") + ": the file cannot be opened (status 4022)."},
+      {{"vesk-data", dir.file("s.dic"), dir.file("none.txt"), "-d", dir.file("o")}, 1,
+       "Cannot read " + dir.file("none.txt") + ": No such file or directory."},
+      {{"vesk-data", dir.file("s.dic"), dir.file("d.txt"), "-d", dir.file("a-file")}, 1,
+       "Cannot write into " + dir.file("a-file") + ": it is not a folder."},
+  };
+  for (const Case& c : cases) {
+    ProcessResult r = Cli(dir, c.args);
+    SCOPED_TRACE(c.err);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.err);
+    if (c.status == 2) EXPECT_NE(r.err.find("usage: travo-convert-cli"), std::string::npos);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.file("o")));
+
+  // A CSV that cannot be written (a folder in its place) fails; the others are written.
+  std::filesystem::create_directories(dir.file("out/HH.csv"));
+  WriteFile(dir.file("d.txt"), "0011\n0012\n");
+  ProcessResult r = Cli(dir, {"vesk-data", dir.file("s.dic"), dir.file("d.txt"), "-d", dir.file("out")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Cannot write " + dir.file("out/HH.csv") + ": it is a folder.\n");
+  EXPECT_EQ(ReadTextFile(dir.file("out/PERSON.csv")), "line,PID,AGE,KID_1,KID_2,KNAME_1,KNAME_2\r\n2,1,,,,,\r\n");
+}
+
 TEST(CliInspect, TravoDictionaryAsJsonHasTheContractKeys) {
   TempDir dir;
   const std::string path = dir.file("survey.dcf");
