@@ -1,7 +1,8 @@
 // Feeds bytes to the VESK dictionary reader as a dictionary file and as a work
 // dictionary, converts each into a Travo dictionary (kind 3, no host: silent) and into a
 // dictionary and forms file (kind 4, with the fixed text measurer), then uses everything
-// that loaded: every list, label, form text, query and the key rewriting.
+// that loaded: every list, label, form text, query, the printing (listing, field
+// occurrences, pages) and the key rewriting.
 // A dictionary or forms file the conversion writes must read back, and every field of the
 // forms file must name an item of the dictionary written with it; the fuzzer is told
 // when either does not hold.
@@ -79,6 +80,20 @@ void UseDictionary(Dic& dic) {
   dic.ReorderSections();
 }
 
+// The listing into memory, and every form's fields in each sort mode and its page, written
+// into the scratch folder and removed again.
+void PrintDictionary(Dic& dic) {
+  std::ostringstream listing;
+  dic.PrintDic(listing);
+  for (uint16_t i = 0; i < dic.forms->count; ++i) {
+    Frm* frm = static_cast<Frm*>((*dic.forms)[i]);
+    for (int mode : {0, 1, 2}) std::free(frm->DoHtmlVars(mode));
+    const std::string page = ScratchFolder() + "/page.htm";
+    frm->PrintWWW(page.c_str());
+    unlink(page.c_str());
+  }
+}
+
 void Fail(const char* what, const std::string& detail) {
   std::fprintf(stderr, "%s: %s\n", what, detail.c_str());
   std::abort();
@@ -138,7 +153,10 @@ void Exercise(const std::string& path) {
     CString name = path;
     dic.SetDicName(name);
     dic.SetDicType(Dic::IsWorkDict(path.c_str()) ? Dic_eWorkDict : Dic_eDictFile);
-    if (dic.Open(true) && dic.DictLoad()) UseDictionary(dic);
+    if (dic.Open(true) && dic.DictLoad()) {
+      PrintDictionary(dic);
+      UseDictionary(dic);
+    }
   }
   {
     std::ostringstream out;
