@@ -87,7 +87,7 @@ double ReadFieldNumber(const char* field, int width, int decimals) {
   } else {
     return DEFAULT;
   }
-  if (SameBits(value, DEFAULT)) return DEFAULT;
+  if (SameBits(value, DEFAULT) || !std::isfinite(value)) return DEFAULT;  // hundreds of digits
   return negative ? -value : value;
 }
 
@@ -143,8 +143,8 @@ void WriteFieldNumber(double value, char* field, int width, int decimals) {
   } else if (negative && decimals > 0 && width - decimals == 2) {
     field[pos--] = '-';  // the sign takes the place of the 0 before the point
     signPlaced = true;
-  } else {
-    field[pos--] = '0';
+  } else if (pos >= 0) {
+    field[pos--] = '0';  // only when there is room before the point (width - decimals > 1)
   }
   if (negative && !signPlaced) {
     if (pos < 0) return Stars(field, width);
