@@ -11,13 +11,20 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/ConvertApp.h"
 #include "libs/dict/DataDict.h"
 #include "libs/forms/FormFile.h"
 #include "vesk/Vesk.h"
+#include "vesk/VeskData.h"
 #include "vesk/VeskInspect.h"
 
 namespace {
@@ -56,6 +63,69 @@ void UseVariable(Var* var) {
   var->CalculateNcells();
   for (int i = 0; i < 4; ++i) var->GetCatValue(i);
   var->IsSingle();
+}
+
+void Fail(const char* what, const std::string& detail);
+
+// The occurrence buffers of every section, over blank records and over records filled
+// from the input's own bytes (as they are, then as digits, signs and points): read,
+// checked, written back and read again, occurrences inserted and deleted; then every key
+// over them.
+void UseBuffers(Dic& dic, const std::string& bytes) {
+  static const char kNumberish[] = "0123456789 -.,";
+  Lst all;
+  all.ownsObjects = 0;
+  std::vector<std::unique_ptr<Sex>> sexes;
+  std::vector<std::unique_ptr<Lst>> lists;
+  size_t cursor = 0;
+  for (uint16_t s = 0; s < dic.secs->count; ++s) {
+    Sec* sec = static_cast<Sec*>(dic.secs->NodeAt(s)->obj);
+    auto sex = std::make_unique<Sex>(sec);
+    auto vaxes = std::make_unique<Lst>();
+    for (uint16_t v = 0; sec->vars && v < sec->vars->count; ++v) {
+      Var* var = static_cast<Var*>(sec->vars->NodeAt(v)->obj);
+      Vax* vax = new Vax(var, sex.get());
+      vaxes->Put(var->name, vax);
+      all.Put(var->name, vax);
+    }
+    sex->DoGrx(vaxes.get());
+    for (int pass = 0; pass < 3; ++pass) {
+      for (short i = 0; pass > 0 && !bytes.empty() && i < sex->MaxOcc(); ++i) {
+        char* record = sex->Addr(i);
+        for (int c = 0; record && c < sex->secLen; ++c) {
+          const unsigned char b = static_cast<unsigned char>(bytes[cursor++ % bytes.size()]);
+          record[c] = pass == 1 ? static_cast<char>(b) : kNumberish[b % (sizeof kNumberish - 1)];
+        }
+      }
+      sex->SetNumOcc(static_cast<short>(sex->MaxOcc()));
+      sex->UpdateOcc(0);
+      for (uint16_t v = 0; v < vaxes->count; ++v) {
+        Vax* vax = static_cast<Vax*>(vaxes->NodeAt(v)->obj);
+        vax->UpdateOcc(0);
+        vax->CharToDouble();
+        for (short k = 0; k < vax->Count(); ++k) vax->CheckVal(vax->values[k]);
+        vax->DoubleToChar();
+        vax->CharToDouble();
+      }
+    }
+    sex->Delete(0);
+    sex->Insert(0);
+    if (sex->grx) {
+      sex->grx->UpdateOcc(1);
+      sex->grx->Insert(0);
+      sex->grx->Delete(1);
+      sex->grx->ClearOcc(0);
+    }
+    for (uint16_t v = 0; v < vaxes->count; ++v) static_cast<Vax*>(vaxes->NodeAt(v)->obj)->ClearOcc(0);
+    sexes.push_back(std::move(sex));
+    lists.push_back(std::move(vaxes));
+  }
+  for (uint16_t k = 0; k < dic.keys->count; ++k) {
+    Key* key = static_cast<Key*>(dic.keys->NodeAt(k)->obj);
+    Kex kex(key, &all);
+    kex.DoKey();
+    if (kex.keyBuf && std::strlen(kex.keyBuf) > key->keyLen) Fail("a key value is longer than its key", key->name);
+  }
 }
 
 void UseDictionary(Dic& dic) {
@@ -162,6 +232,21 @@ void Exercise(const std::string& path) {
     std::ostringstream out;
     std::string error;
     InspectVesk(path, true, out, error);
+  }
+  {
+    // The buffers, and the input read as data through its own dictionary into CSV files.
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Dic dic;
+    CString name = path;
+    dic.SetDicName(name);
+    dic.SetDicType(Dic::IsWorkDict(path.c_str()) ? Dic_eWorkDict : Dic_eDictFile);
+    if (dic.Open(true) && dic.DictLoad()) UseBuffers(dic, bytes);
+    std::ostringstream messages;
+    const std::string csv = ScratchFolder() + "/csv";
+    WriteVeskDataCsv(path, path, csv, messages);
+    std::error_code ec;
+    std::filesystem::remove_all(csv, ec);
   }
   {
     // Rewriting the keys and cutting them off again works on the scratch copy.
