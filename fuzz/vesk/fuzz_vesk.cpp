@@ -29,15 +29,25 @@
 
 namespace {
 
-// One scratch folder per process for the input copies and the converted dictionary.
-const std::string& ScratchFolder() {
-  static const std::string folder = [] {
+// One scratch folder per process for the input copies and the converted files, removed
+// at exit.
+struct Scratch {
+  std::string folder;
+  Scratch() {
     char pattern[] = "/tmp/vesk-fuzz-XXXXXX";
     char* dir = mkdtemp(pattern);
     if (!dir) std::abort();
-    return std::string(dir);
-  }();
-  return folder;
+    folder = dir;
+  }
+  ~Scratch() {
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
+  }
+};
+
+const std::string& ScratchFolder() {
+  static const Scratch scratch;
+  return scratch.folder;
 }
 
 bool WriteBytes(const std::string& path, const uint8_t* data, size_t size) {
