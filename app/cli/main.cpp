@@ -1,6 +1,7 @@
 // travo-convert-cli: converts one dictionary, or shows what a dictionary file holds.
 //
-//   travo-convert-cli convert [--kind K] [--yes] [--quiet] [--oem-codepage CP] INPUT OUTPUT
+//   travo-convert-cli convert [--kind K] [--yes] [--quiet] [--oem-codepage CP] [--log FILE] INPUT OUTPUT
+//   travo-convert-cli convert [--kind K] [--yes] [--quiet] [--oem-codepage CP] [--log FILE] -o OUTDIR INPUT...
 //   travo-convert-cli inspect [--json] FILE
 //   travo-convert-cli preview FILE.fmf -d DIR
 //   travo-convert-cli vesk-data DIC DATA -d DIR
@@ -10,6 +11,7 @@
 // Exit status: 0 output written (or file shown), 1 conversion failed or refused, 2 usage
 // error, 130 interrupted.
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -17,6 +19,7 @@
 #include <vector>
 
 #include "app/ConvertApp.h"
+#include "app/cli/Batch.h"
 #include "app/cli/CliHost.h"
 #include "app/cli/Inspect.h"
 #include "app/cli/Preview.h"
@@ -39,7 +42,8 @@ constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
 const char kUsage[] =
-    "usage: travo-convert-cli convert [--kind K] [--yes] [--quiet] [--oem-codepage CP] INPUT OUTPUT\n"
+    "usage: travo-convert-cli convert [--kind K] [--yes] [--quiet] [--oem-codepage CP] [--log FILE] INPUT OUTPUT\n"
+    "       travo-convert-cli convert [--kind K] [--yes] [--quiet] [--oem-codepage CP] [--log FILE] -o OUTDIR INPUT...\n"
     "       travo-convert-cli inspect [--json] FILE\n"
     "       travo-convert-cli preview FILE.fmf -d DIR\n"
     "       travo-convert-cli vesk-data DIC DATA -d DIR\n"
@@ -50,7 +54,10 @@ const char kUsage[] =
     "  vesk-forms (4), to-vesk (5). Without --kind the extensions decide:\n"
     "  .dd to .dcf, .ddw to .dcf, .dcf to .dd, .dic or .wst to .dcf or .fmf.\n"
     "  --yes         replace an existing output without asking\n"
-    "  --quiet       draw no progress bar\n"
+    "  --quiet       draw no progress bar, print no summary of what was written\n"
+    "  --log FILE    append a record of every conversion to FILE\n"
+    "  -o OUTDIR     convert every INPUT (files, folders walked) into OUTDIR; without --kind\n"
+    "                .dd, .ddw and .dic/.wst become .dcf, .dcf becomes .dd\n"
     "  --oem-codepage CP   code page of the old files' texts (default CP850)\n";
 
 int UsageError(const std::string& why) {
@@ -64,16 +71,34 @@ struct ConvertOptions {
   bool quiet = false;
   std::string codePage;
   std::vector<std::string> files;
+  std::string logFile;
+  std::optional<std::string> outDir;  // the folder form
 };
+
+// The folder form's usage errors: no input, or an OUTDIR that is something else than a folder.
+std::string CheckOutputFolder(const std::string& outDir, const std::vector<std::string>& inputs) {
+  if (inputs.empty()) return "convert -o OUTDIR needs at least one INPUT";
+  if (outDir.empty()) return "-o needs a folder";
+  std::error_code ec;
+  if (std::filesystem::exists(outDir, ec) && !std::filesystem::is_directory(outDir, ec)) {
+    return "-o " + outDir + " is not a folder";
+  }
+  return {};
+}
 
 // Parses the convert command's arguments; returns an empty string or the usage error.
 std::string ParseConvertOptions(const std::vector<std::string>& args, ConvertOptions& options) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--kind" || arg == "--oem-codepage") {
+    if (arg == "--kind" || arg == "--oem-codepage" || arg == "--log" || arg == "-o") {
       if (i + 1 >= args.size()) return arg + " needs a value";
       const std::string& value = args[++i];
-      if (arg == "--oem-codepage") {
+      if (arg == "--log") {
+        options.logFile = value;
+      } else if (arg == "-o") {
+        if (options.outDir) return "-o is given twice";
+        options.outDir = value;
+      } else if (arg == "--oem-codepage") {
         options.codePage = value;
       } else if ((options.kind = ParseConversionKind(value)) < 0) {
         return "unknown conversion kind '" + value + "'";
@@ -92,6 +117,7 @@ std::string ParseConvertOptions(const std::vector<std::string>& args, ConvertOpt
       options.files.push_back(arg);
     }
   }
+  if (options.outDir) return CheckOutputFolder(*options.outDir, options.files);
   if (options.files.size() != 2) return "convert needs an INPUT and an OUTPUT file";
   if (options.kind < 0) {
     options.kind = ConversionKindFromExtensions(options.files[0], options.files[1]);
@@ -119,20 +145,26 @@ int RunConvert(const std::vector<std::string>& args) {
   }
 #endif
   CConvertApp app;
-  const CVornString input = VornGetFullFileName(options.files[0]);
-  const CVornString output = VornGetFullFileName(options.files[1]);
-  const ConversionKindInfo* info = FindConversionKind(options.kind);
-  const char* inputExt = LoadResString(info->inputExt);
-  const char* outputExt = LoadResString(info->outputExt);
-  if (options.kind != KIND_TRAVO_TO_VESK) {
-    // The same checks the wizard makes at Finish; each explains itself when it refuses.
-    if (!IsVornFileNameOK(1, input, inputExt ? inputExt : "", 0)) return kExitFailed;
-    if (!IsVornFileNameOK(0, output, outputExt ? outputExt : "", 1)) return kExitFailed;
+  if (options.outDir) {
+    std::error_code ec;
+    std::filesystem::create_directories(*options.outDir, ec);
+    if (ec) {
+      std::cerr << "travo-convert-cli: cannot make the folder " << *options.outDir << ": " << ec.message() << '\n';
+      return kExitFailed;
+    }
+    return RunConvertFolder(app, host, {options.kind, options.quiet, *options.outDir, options.logFile, options.files});
   }
-  // A Ctrl-C that came too late to stop the conversion leaves a complete output: that
-  // counts as written.
-  if (app.RunConversion(options.kind, input, output)) return kExitWritten;
-  return CliHost::Interrupted() ? kExitInterrupted : kExitFailed;
+  ConvertLog log;
+  if (std::string error; !options.logFile.empty() && !log.Open(options.logFile, error)) {
+    std::cerr << "travo-convert-cli: " << error << '\n';
+    return kExitFailed;
+  }
+  const ConversionRun run = ConvertOneFile(app, host, options.kind, options.files[0], options.files[1]);
+  if (std::string error; log.IsOpen() && !log.Append(run, error)) std::cerr << "travo-convert-cli: " << error << '\n';
+  // The summary goes to stdout: stderr holds the conversion's own messages only.
+  if (run.outcome == ConversionOutcome::Converted && !options.quiet) std::cout << SummaryLine(run) << '\n' << std::flush;
+  if (run.outcome == ConversionOutcome::Converted) return kExitWritten;
+  return run.outcome == ConversionOutcome::Interrupted ? kExitInterrupted : kExitFailed;
 }
 
 int RunInspect(const std::vector<std::string>& args) {

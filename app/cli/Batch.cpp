@@ -1,0 +1,362 @@
+#include "app/cli/Batch.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <iostream>
+#include <set>
+
+#include "app/ConvertApp.h"
+#include "libs/dict/DataDict.h"
+#include "libs/forms/FormFile.h"
+#include "libs/util/FileNames.h"
+#include "res/StringTable.h"
+
+namespace fs = std::filesystem;
+
+int RecordingCliHost::ShowMessage(const std::string& text, unsigned style) {
+  messages_.push_back(text);
+  return inner_.ShowMessage(text, style);
+}
+
+int KindOfInputFile(const std::string& path) {
+  const std::string ext = GetLowerFileExtension(path);
+  if (ext == "dd") return KIND_ORVA31_TO_TRAVO;
+  if (ext == "ddw") return KIND_ORVA41_TO_TRAVO;
+  if (ext == "dcf") return KIND_TRAVO_TO_ORVA31;
+  if (ext == "dic" || ext == "wst") return KIND_VESK_TO_TRAVO;
+  return -1;
+}
+
+const char* OutputExtensionOfKind(int kind) {
+  switch (kind) {
+    case KIND_TRAVO_TO_ORVA31:
+      return "dd";
+    case KIND_VESK_TO_TRAVO_FORMS:
+      return "fmf";
+    case KIND_TRAVO_TO_VESK:
+      return "dic";
+    default:
+      return "dcf";
+  }
+}
+
+namespace {
+
+std::string Counted(int n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// "2 levels, 5 records, 48 items, 31 value sets" of a dictionary file (the items of the
+// id-items records included), or why it cannot be read.
+std::string CountDictionary(const std::string& path) {
+  CDataDict dict;
+  if (!dict.Open(path)) return "cannot read " + path + " back: " + dict.GetLastError();
+  int records = 0, items = 0, vsets = 0;
+  auto countItems = [&](const CDictRecord* record) {
+    if (!record) return;
+    items += record->GetNumItems();
+    for (int i = 0; i < record->GetNumItems(); ++i) vsets += record->GetItem(i)->GetNumVSets();
+  };
+  for (int l = 0; l < dict.GetNumLevels(); ++l) {
+    const CDictLevel* level = dict.GetLevel(l);
+    countItems(level->GetIdItemsRec());
+    records += level->GetNumRecords();
+    for (int r = 0; r < level->GetNumRecords(); ++r) countItems(level->GetRecord(r));
+  }
+  return Counted(dict.GetNumLevels(), "level", "levels") + ", " + Counted(records, "record", "records") + ", " +
+         Counted(items, "item", "items") + ", " + Counted(vsets, "value set", "value sets");
+}
+
+std::string WithExtension(const std::string& path, const char* ext) {
+  return fs::path(path).replace_extension(ext).string();
+}
+
+// What a conversion that succeeded wrote; kind 2 counts its input (an ORVA 3.1 file is not
+// read back).
+std::string CountWritten(int kind, const std::string& input, const std::string& output) {
+  if (kind == KIND_TRAVO_TO_ORVA31) return CountDictionary(input);
+  if (kind != KIND_VESK_TO_TRAVO_FORMS) return CountDictionary(output);
+  std::string counts = CountDictionary(WithExtension(output, ".dcf"));
+  CDEFormFile forms;
+  if (forms.Open(output)) return counts + ", " + Counted(forms.GetNumForms(), "form", "forms");
+  return counts + ", no forms";
+}
+
+std::string OneLine(std::string text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  std::replace(text.begin(), text.end(), '\r', ' ');
+  std::replace(text.begin(), text.end(), '\n', ' ');
+  return text;
+}
+
+const char* OutcomeName(ConversionOutcome outcome) {
+  switch (outcome) {
+    case ConversionOutcome::Converted:
+      return "converted";
+    case ConversionOutcome::Interrupted:
+      return "interrupted";
+    default:
+      return "failed";
+  }
+}
+
+}  // namespace
+
+ConversionRun ConvertOneFile(CConvertApp& app, CliHost& host, int kind, const std::string& input,
+                             const std::string& output) {
+  ConversionRun run;
+  run.kind = kind;
+  run.input = input;
+  run.output = output;
+  RecordingCliHost recorder(host);
+  ScopedHost installed(recorder);
+  const auto start = std::chrono::steady_clock::now();
+  const CVornString fullInput = VornGetFullFileName(input);
+  const CVornString fullOutput = VornGetFullFileName(output);
+  bool checked = true;
+  if (kind != KIND_TRAVO_TO_VESK) {
+    // The same checks the wizard makes at Finish; each explains itself when it refuses.
+    const ConversionKindInfo* info = FindConversionKind(kind);
+    const char* inputExt = LoadResString(info->inputExt);
+    const char* outputExt = LoadResString(info->outputExt);
+    checked = IsVornFileNameOK(1, fullInput, inputExt ? inputExt : "", 0) &&
+              IsVornFileNameOK(0, fullOutput, outputExt ? outputExt : "", 1);
+  }
+  if (checked) {
+    // A Ctrl-C that came too late to stop the conversion leaves a complete output: that
+    // counts as written.
+    if (app.RunConversion(kind, fullInput, fullOutput)) {
+      run.outcome = ConversionOutcome::Converted;
+    } else if (CliHost::Interrupted()) {
+      run.outcome = ConversionOutcome::Interrupted;
+    }
+  }
+  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  run.messages = recorder.Messages();
+  if (run.outcome == ConversionOutcome::Converted) run.counts = CountWritten(kind, fullInput, fullOutput);
+  return run;
+}
+
+std::string SummaryLine(const ConversionRun& run) {
+  std::string written = run.output;
+  if (run.kind == KIND_VESK_TO_TRAVO_FORMS) written += " and " + WithExtension(run.output, ".dcf");
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%.2f", run.seconds);
+  return "wrote " + written + ": " + run.counts + " in " + seconds + " s";
+}
+
+ConvertLog::~ConvertLog() {
+  if (fd_ >= 0) close(fd_);
+}
+
+bool ConvertLog::Open(const std::string& path, std::string& error) {
+  fd_ = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd_ < 0) {
+    error = "cannot open the log " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  path_ = path;
+  return true;
+}
+
+std::string LogBlock(const ConversionRun& run) {
+  char when[32];
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  const ConversionKindInfo* info = FindConversionKind(run.kind);
+  std::string block = std::string("date: ") + when + "\n";
+  block += "kind: " + std::to_string(run.kind) + (info ? std::string(" ") + info->cliName : std::string()) + "\n";
+  block += "input: " + VornGetFullFileName(run.input) + "\n";
+  block += "output: " + VornGetFullFileName(run.output) + "\n";
+  for (const std::string& message : run.messages) {
+    // Every line of a message indented, blank ones too, so that a blank line only ever
+    // ends a block.
+    block += "message:\n";
+    size_t start = 0;
+    std::string text = message;
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    while (start <= text.size()) {
+      size_t end = text.find('\n', start);
+      if (end == std::string::npos) end = text.size();
+      std::string line = text.substr(start, end - start);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      block += "  " + line + "\n";
+      start = end + 1;
+    }
+  }
+  block += std::string("outcome: ") + OutcomeName(run.outcome);
+  if (run.outcome == ConversionOutcome::Converted) block += " (" + run.counts + ")";
+  block += "\n\n";
+  return block;
+}
+
+bool ConvertLog::Append(const ConversionRun& run, std::string& error) {
+  const std::string block = LogBlock(run);
+  // One write per block: with O_APPEND two programs logging into the same file do not
+  // interleave their blocks.
+  ssize_t written;
+  do {
+    written = write(fd_, block.data(), block.size());
+  } while (written < 0 && errno == EINTR);
+  if (written != static_cast<ssize_t>(block.size())) {
+    error = "cannot write the log " + path_ + ": " + (written < 0 ? std::strerror(errno) : "short write");
+    return false;
+  }
+  return true;
+}
+
+namespace {
+
+struct FolderEntry {
+  std::string input;   // as shown: the path given, joined with the path inside a folder
+  std::string output;  // empty when skipped
+  int kind = -1;
+  std::string skipped;  // why it is not converted, when it is not
+  bool missing = false;  // given, but there is no such file: a failure
+};
+
+bool IsInside(const fs::path& path, const fs::path& folder) {
+  auto p = path.begin();
+  for (auto f = folder.begin(); f != folder.end(); ++f, ++p) {
+    if (f->empty()) continue;  // a trailing separator
+    if (p == path.end() || *p != *f) return false;
+  }
+  return true;
+}
+
+// Every file of the inputs, each with its kind and output.
+std::vector<FolderEntry> ListFiles(const FolderOptions& options) {
+  std::error_code ec;
+  const fs::path outDir = fs::weakly_canonical(options.outDir, ec);
+  std::vector<FolderEntry> entries;
+  auto add = [&](const fs::path& shown, const fs::path& relative) {
+    FolderEntry entry;
+    entry.input = shown.string();
+    std::error_code statError;
+    if (!fs::exists(fs::symlink_status(shown, statError))) {
+      entry.missing = true;
+    } else if (!fs::is_regular_file(shown, statError)) {
+      entry.skipped = "not a regular file";
+    } else if ((entry.kind = options.kind >= 0 ? options.kind : KindOfInputFile(entry.input)) < 0) {
+      entry.skipped = "no known kind";
+    } else {
+      entry.output = (fs::path(options.outDir) / relative).replace_extension(OutputExtensionOfKind(entry.kind)).string();
+    }
+    entries.push_back(std::move(entry));
+  };
+  for (const std::string& input : options.inputs) {
+    std::error_code statError;
+    if (!fs::is_directory(input, statError)) {
+      add(input, fs::path(input).filename());
+      continue;
+    }
+    std::vector<fs::path> relatives;
+    fs::recursive_directory_iterator walk(input, fs::directory_options::skip_permission_denied, statError), end;
+    for (; !statError && walk != end; walk.increment(statError)) {
+      if (walk->is_directory()) {
+        // Earlier outputs in the output folder are not inputs.
+        std::error_code canonicalError;
+        if (!outDir.empty() && IsInside(fs::weakly_canonical(walk->path(), canonicalError), outDir)) {
+          walk.disable_recursion_pending();
+        }
+        continue;
+      }
+      relatives.push_back(walk->path().lexically_relative(input));
+    }
+    std::sort(relatives.begin(), relatives.end(),
+              [](const fs::path& a, const fs::path& b) { return a.generic_string() < b.generic_string(); });
+    for (const fs::path& relative : relatives) add(fs::path(input) / relative, relative);
+  }
+  return entries;
+}
+
+}  // namespace
+
+int RunConvertFolder(CConvertApp& app, CliHost& host, const FolderOptions& options) {
+  ConvertLog log;
+  if (!options.logFile.empty()) {
+    std::string error;
+    if (!log.Open(options.logFile, error)) {
+      std::cerr << "travo-convert-cli: " << error << '\n';
+      return 1;
+    }
+  }
+  std::vector<FolderEntry> entries = ListFiles(options);
+  struct Row {
+    const char* status;
+    std::string input, detail;
+  };
+  std::vector<Row> rows;
+  int converted = 0, failed = 0, skipped = 0;
+  bool interrupted = false;
+  std::set<std::string> outputs;
+  for (const FolderEntry& entry : entries) {
+    if (!entry.skipped.empty()) {
+      rows.push_back({"skipped", entry.input, entry.skipped});
+      ++skipped;
+      continue;
+    }
+    if (entry.missing) {
+      const std::string message = "There is no file or folder " + entry.input + ".";
+      host.ShowMessage(message, MB_OK);
+      rows.push_back({"failed", entry.input, message});
+      ++failed;
+      continue;
+    }
+    ConversionRun run;
+    run.kind = entry.kind;
+    run.input = entry.input;
+    run.output = entry.output;
+    std::error_code ec;
+    const std::string fullOutput = VornGetFullFileName(entry.output);
+    if (!outputs.insert(fullOutput).second) {
+      // Two inputs of one name but different extensions: the first one's output stays.
+      run.messages.push_back("The output " + entry.output + " is already the output of another input.");
+      host.ShowMessage(run.messages.back(), MB_OK);
+    } else if (fs::create_directories(fs::path(entry.output).parent_path(), ec), ec) {
+      run.messages.push_back("Cannot make the folder " + fs::path(entry.output).parent_path().string() + ": " +
+                             ec.message() + ".");
+      host.ShowMessage(run.messages.back(), MB_OK);
+    } else {
+      run = ConvertOneFile(app, host, entry.kind, entry.input, entry.output);
+    }
+    if (log.IsOpen()) {
+      std::string error;
+      if (!log.Append(run, error)) std::cerr << "travo-convert-cli: " << error << '\n';
+    }
+    if (run.outcome == ConversionOutcome::Converted) {
+      ++converted;
+      rows.push_back({"converted", entry.input, "-> " + entry.output});
+      if (!options.quiet) std::cout << SummaryLine(run) << '\n' << std::flush;
+      continue;
+    }
+    ++failed;
+    rows.push_back({OutcomeName(run.outcome), entry.input,
+                    run.messages.empty() ? std::string("(no message)") : OneLine(run.messages.front())});
+    if (run.outcome == ConversionOutcome::Interrupted || CliHost::Interrupted()) {
+      interrupted = true;
+      break;
+    }
+  }
+  std::cout << '\n';
+  for (const Row& row : rows) {
+    std::string status = row.status;
+    status.resize(std::max<size_t>(status.size(), 12), ' ');
+    std::cout << status << row.input << "  " << row.detail << '\n';
+  }
+  std::cout << converted << " converted, " << failed << " failed, " << skipped << " skipped";
+  if (interrupted) std::cout << ", interrupted (" << entries.size() - rows.size() << " not started)";
+  std::cout << '\n' << std::flush;
+  if (interrupted) return 130;
+  return failed > 0 ? 1 : 0;
+}

@@ -1,0 +1,357 @@
+// End-to-end tests of travo-convert-cli's folder form (`convert -o OUTDIR INPUT...`), of
+// the summary line printed after a conversion and of the --log file.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "RecordingHost.h"
+#include "RunProcess.h"
+#include "VeskBuilder.h"
+#include "libs/dict/DataDict.h"
+#include "libs/forms/FormFile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+ProcessResult Cli(const TempDir& dir, const std::vector<std::string>& args) {
+  return RunProcess(TRAVO_CLI_PATH, args, dir.path().string());
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+const char kOrva41[] =
+    "[Dictionary]\nVersion=ORVA 4.1\nLabel=Survey\n[Record]\nName=PERSON\n"
+    "[Item]\nName=AGE\nStart=1\nLen=2\n[ValueSet]\nValue=0:95;Years\n";
+
+// A VESK dictionary with one section, one variable and, when asked, a form; a work
+// dictionary (.wst, no header) by its extension.
+bool WriteVesk(const std::string& path, bool withForm = false) {
+  fs::create_directories(fs::path(path).parent_path());
+  vesktest::VeskBuilder b;
+  std::string ext = fs::path(path).extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (ext != ".wst") b.Header({});
+  b.Section({.name = "HH"});
+  b.Variable({.name = "ROOMS", .start = 5, .len = 2, .labels = {"Rooms", "99", "Unknown"}});
+  if (withForm) b.Form({.name = "HF", .fields = 1, .text = "Rooms [  ]\n"});
+  return b.WriteTo(path);
+}
+
+// A VESK dictionary cut short inside its variable record.
+bool WriteBrokenVesk(const std::string& path) {
+  fs::create_directories(fs::path(path).parent_path());
+  vesktest::VeskBuilder b;
+  b.Header({});
+  b.Section({});
+  b.Truncate(b.Variable({.start = 5}) + 40);
+  return b.WriteTo(path);
+}
+
+// A Travo dictionary of one level: id item HH_ID, record PERSON with AGE (one value set)
+// and SEX.
+bool WriteTravo(const std::string& path) {
+  fs::create_directories(fs::path(path).parent_path());
+  CDataDict dict;
+  dict.SetName("SURVEY");
+  dict.SetRecTypeStart(1);
+  dict.SetRecTypeLen(1);
+  CDictLevel level;
+  level.SetName("QUEST");
+  dict.AddLevel(&level);
+  CDictItem id;
+  id.SetName("HH_ID");
+  id.SetStart(2);
+  id.SetLen(4);
+  CDictRecord idItems;
+  idItems.AddItem(&id);
+  dict.GetLevel(0)->SetIdItemsRec(&idItems);
+  CDictValue value;
+  value.SetLabel("Years");
+  CDictVPair pair("0", "95");
+  value.AddVPair(&pair);
+  CDictVSet vset;
+  vset.SetName("AGE_VS1");
+  vset.AddValue(&value);
+  CDictItem age;
+  age.SetName("AGE");
+  age.SetStart(6);
+  age.SetLen(2);
+  age.AddVSet(&vset);
+  CDictItem sex;
+  sex.SetName("SEX");
+  sex.SetStart(8);
+  sex.SetLen(1);
+  CDictRecord person;
+  person.SetName("PERSON");
+  person.SetRecTypeVal("2");
+  person.SetRecLen(8);
+  person.AddItem(&age);
+  person.AddItem(&sex);
+  dict.GetLevel(0)->AddRecord(&person);
+  return dict.Save(path);
+}
+
+std::string Joined(const std::vector<std::string>& args) {
+  std::string joined;
+  for (const auto& a : args) joined += a + " ";
+  return joined;
+}
+
+TEST(CliFolder, ConvertsGoodFilesListsFailuresAndSkipsForeignOnes) {
+  TempDir dir;
+  const std::string in = dir.file("in");
+  WriteFile(in + "/survey.ddw", kOrva41);
+  ASSERT_TRUE(WriteVesk(in + "/sub/hh.dic"));
+  ASSERT_TRUE(WriteBrokenVesk(in + "/sub/broken.dic"));
+  ASSERT_TRUE(WriteTravo(in + "/sub/deep/back.dcf"));
+  WriteFile(in + "/notes.txt", "not a dictionary");
+  WriteFile(in + "/sub/README", "nor this");
+  const std::string single = dir.file("elsewhere/single.ddw");  // a file given directly
+  WriteFile(single, kOrva41);
+  const std::string out = dir.file("out");
+
+  const std::string absent = dir.file("absent.ddw");
+  ProcessResult r = Cli(dir, {"convert", "--quiet", "-o", out, in, single, absent});
+  EXPECT_EQ(r.status, 1) << r.err;
+  const std::string corrupt = "Error loading dictionary '" + in + "/sub/broken.dic'. Possibly corrupt.";
+  EXPECT_EQ(r.out, "\n"
+                   "skipped     " + in + "/notes.txt  no known kind\n"
+                   "skipped     " + in + "/sub/README  no known kind\n"  // sorted byte by byte
+                   "failed      " + in + "/sub/broken.dic  " + corrupt + "\n"
+                   "converted   " + in + "/sub/deep/back.dcf  -> " + out + "/sub/deep/back.dd\n"
+                   "converted   " + in + "/sub/hh.dic  -> " + out + "/sub/hh.dcf\n"
+                   "converted   " + in + "/survey.ddw  -> " + out + "/survey.dcf\n"
+                   "converted   " + single + "  -> " + out + "/single.dcf\n"
+                   "failed      " + absent + "  There is no file or folder " + absent + ".\n"
+                   "4 converted, 2 failed, 2 skipped\n");
+  // stderr holds every conversion's own messages, nothing else.
+  EXPECT_NE(r.err.find(corrupt + "\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("ORVA 4.1 Dictionary successfully converted.\n"), std::string::npos) << r.err;
+
+  for (const char* name : {"survey.dcf", "sub/hh.dcf", "single.dcf"}) {
+    CDataDict dict;
+    EXPECT_TRUE(dict.Open(out + "/" + name)) << name << ": " << dict.GetLastError();
+  }
+  EXPECT_TRUE(fs::is_regular_file(out + "/sub/deep/back.dd"));
+  EXPECT_FALSE(fs::exists(out + "/sub/broken.dcf"));
+  EXPECT_FALSE(fs::exists(out + "/notes.dcf"));
+  EXPECT_FALSE(fs::exists(out + "/sub/README.dcf"));
+
+  // All of them again: the outputs exist and, with no terminal to ask, are kept; with
+  // --yes they are replaced. Outputs inside an input folder are never taken as inputs.
+  WriteFile(out + "/survey.dcf", "previous");
+  r = Cli(dir, {"convert", "--quiet", "-o", out, in + "/survey.ddw"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(ReadTextFile(out + "/survey.dcf"), "previous");
+  EXPECT_NE(r.out.find("failed      " + in + "/survey.ddw  "), std::string::npos) << r.out;
+  r = Cli(dir, {"convert", "--quiet", "--yes", "-o", out, in + "/survey.ddw"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "\nconverted   " + in + "/survey.ddw  -> " + out + "/survey.dcf\n1 converted, 0 failed, 0 skipped\n");
+  CDataDict replaced;
+  EXPECT_TRUE(replaced.Open(out + "/survey.dcf")) << replaced.GetLastError();
+
+  r = Cli(dir, {"convert", "--quiet", "-o", in + "/converted", in + "/sub/deep"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  r = Cli(dir, {"convert", "--quiet", "--yes", "-o", in + "/sub/deep/converted", in + "/sub/deep"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "\nconverted   " + in + "/sub/deep/back.dcf  -> " + in + "/sub/deep/converted/back.dd\n"
+                   "1 converted, 0 failed, 0 skipped\n");
+}
+
+TEST(CliFolder, TwoInputsOfOneOutputNameConvertOnlyTheFirst) {
+  TempDir dir;
+  WriteFile(dir.file("in/a.ddw"), kOrva41);
+  ASSERT_TRUE(WriteVesk(dir.file("in/a.dic")));
+  ProcessResult r = Cli(dir, {"convert", "--quiet", "--yes", "-o", dir.file("out"), dir.file("in")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("converted   " + dir.file("in/a.ddw")), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("failed      " + dir.file("in/a.dic") + "  The output " + dir.file("out/a.dcf") +
+                       " is already the output of another input."),
+            std::string::npos)
+      << r.out;
+  CDataDict dict;
+  ASSERT_TRUE(dict.Open(dir.file("out/a.dcf"))) << dict.GetLastError();
+  EXPECT_EQ(dict.GetLevel(0)->GetRecord(0)->GetItem(0)->GetName(), "AGE");  // the .ddw's, not overwritten
+}
+
+TEST(CliFolder, KindForcesEveryFileAndItsOutputExtension) {
+  struct Case {
+    std::string kind;
+    std::vector<std::string> written;  // under OUTDIR
+    std::string table;                 // the counts line
+  };
+  const Case cases[] = {
+      // Without --kind a VESK dictionary becomes a Travo dictionary; the .txt is skipped.
+      {"", {"a.dcf", "b/c.dcf"}, "2 converted, 0 failed, 1 skipped"},
+      {"vesk-forms", {"a.fmf", "a.dcf", "b/c.fmf", "b/c.dcf"}, "2 converted, 1 failed, 0 skipped"},
+      {"3", {"a.dcf", "b/c.dcf"}, "2 converted, 1 failed, 0 skipped"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kind);
+    TempDir dir;
+    ASSERT_TRUE(WriteVesk(dir.file("in/a.dic"), true));
+    ASSERT_TRUE(WriteVesk(dir.file("in/b/c.WST"), true));
+    WriteFile(dir.file("in/notes.txt"), "text");  // forced: tried, and fails
+    std::vector<std::string> args = {"convert", "--quiet", "-o", dir.file("out")};
+    if (!c.kind.empty()) args.insert(args.end(), {"--kind", c.kind});
+    args.push_back(dir.file("in"));
+    ProcessResult r = Cli(dir, args);
+    EXPECT_EQ(r.status, c.kind.empty() ? 0 : 1) << r.err;
+    EXPECT_NE(r.out.find(c.table + "\n"), std::string::npos) << r.out;
+    size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(dir.file("out"))) files += entry.is_regular_file();
+    EXPECT_EQ(files, c.written.size());
+    for (const std::string& name : c.written) EXPECT_TRUE(fs::is_regular_file(dir.file("out/" + name))) << name;
+  }
+  // --kind also names files of no known extension.
+  TempDir dir;
+  WriteFile(dir.file("in/survey.txt"), kOrva41);
+  ProcessResult r = Cli(dir, {"convert", "--quiet", "--kind", "orva41", "-o", dir.file("out"), dir.file("in")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  CDataDict dict;
+  EXPECT_TRUE(dict.Open(dir.file("out/survey.dcf"))) << dict.GetLastError();
+}
+
+TEST(CliFolder, UsageErrors) {
+  TempDir dir;
+  WriteFile(dir.file("a-file"), "");
+  WriteFile(dir.file("in.ddw"), kOrva41);
+  struct Case {
+    std::vector<std::string> args;
+    std::string err;  // the first line of stderr
+  } cases[] = {
+      {{"convert", "-o", dir.file("out")}, "travo-convert-cli: convert -o OUTDIR needs at least one INPUT"},
+      {{"convert", "-o"}, "travo-convert-cli: -o needs a value"},
+      {{"convert", "-o", dir.file("a-file"), dir.file("in.ddw")},
+       "travo-convert-cli: -o " + dir.file("a-file") + " is not a folder"},
+      {{"convert", "-o", dir.file("x"), "-o", dir.file("y"), dir.file("in.ddw")}, "travo-convert-cli: -o is given twice"},
+      {{"convert", "--log"}, "travo-convert-cli: --log needs a value"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Joined(c.args));
+    ProcessResult r = Cli(dir, c.args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.err);
+    EXPECT_NE(r.err.find("usage: travo-convert-cli"), std::string::npos);
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_FALSE(fs::exists(dir.file("out")));
+  EXPECT_FALSE(fs::exists(dir.file("x")));
+  EXPECT_EQ(ReadTextFile(dir.file("a-file")), "");
+}
+
+TEST(CliSummary, OneLineOnStdoutAfterEachConversionUnlessQuiet) {
+  TempDir dir;
+  WriteFile(dir.file("survey.ddw"), kOrva41);
+  ASSERT_TRUE(WriteTravo(dir.file("travo.dcf")));
+  ASSERT_TRUE(WriteVesk(dir.file("forms.dic"), true));
+  const std::string time = " in [0-9]+\\.[0-9]{2} s\n";
+  struct Case {
+    std::vector<std::string> args;
+    std::string out;  // a pattern of the whole of stdout
+    std::string err;
+  } cases[] = {
+      {{"convert", dir.file("survey.ddw"), dir.file("survey.dcf")},
+       "wrote " + dir.file("survey.dcf") + ": 1 level, 1 record, 1 item, 1 value set" + time,
+       "ORVA 4.1 Dictionary successfully converted.\n"},
+      // To ORVA 3.1: the Travo dictionary read is counted (id items included).
+      {{"convert", dir.file("travo.dcf"), dir.file("travo.dd")},
+       "wrote " + dir.file("travo.dd") + ": 1 level, 1 record, 3 items, 1 value set" + time, ""},
+      {{"convert", dir.file("forms.dic"), dir.file("forms.fmf")},
+       "wrote " + dir.file("forms.fmf") + " and " + dir.file("forms.dcf") +
+           ": 1 level, 1 record, 2 items, 1 value set, 1 form" + time,
+       ""},
+      // The question answered by --yes is still shown, as ever.
+      {{"convert", "--quiet", "--yes", dir.file("survey.ddw"), dir.file("survey.dcf")}, "",
+       dir.file("survey.dcf") + "\n\nThis file already exists.\nDo you want to replace it?\n\n"
+           "ORVA 4.1 Dictionary successfully converted.\n"},
+      // A failure prints no summary.
+      {{"convert", dir.file("absent.ddw"), dir.file("absent.dcf")}, "", ""},
+      {{"convert", "--yes", "-o", dir.file("out"), dir.file("survey.ddw")},
+       "wrote " + dir.file("out/survey.dcf") + ": 1 level, 1 record, 1 item, 1 value set" + time +
+           "\nconverted   " + dir.file("survey.ddw") + "  -> " + dir.file("out/survey.dcf") +
+           "\n1 converted, 0 failed, 0 skipped\n",
+       "ORVA 4.1 Dictionary successfully converted.\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Joined(c.args));
+    ProcessResult r = Cli(dir, c.args);
+    EXPECT_TRUE(std::regex_match(r.out, std::regex(c.out))) << r.out;
+    if (c.args[1] != dir.file("absent.ddw")) {
+      EXPECT_EQ(r.status, 0);
+      EXPECT_EQ(r.err, c.err);
+    } else {
+      EXPECT_EQ(r.status, 1);
+    }
+  }
+}
+
+// The blocks of a log: each a list of its lines.
+std::vector<std::vector<std::string>> LogBlocks(const std::string& text) {
+  std::vector<std::vector<std::string>> blocks(1);
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty()) {
+      blocks.emplace_back();
+    } else {
+      blocks.back().push_back(line);
+    }
+  }
+  if (blocks.back().empty()) blocks.pop_back();
+  return blocks;
+}
+
+TEST(CliLog, AppendsABlockPerConversionWithItsMessagesAndOutcome) {
+  TempDir dir;
+  const std::string log = dir.file("convert.log");
+  WriteFile(log, "earlier: line\n\n");
+  WriteFile(dir.file("in/survey.ddw"), kOrva41);
+  ASSERT_TRUE(WriteBrokenVesk(dir.file("in/broken.dic")));
+  WriteFile(dir.file("in/notes.txt"), "skipped, not logged");
+  ProcessResult r = Cli(dir, {"convert", "--quiet", "--log", log, "-o", dir.file("out"), dir.file("in")});
+  EXPECT_EQ(r.status, 1);
+  ASSERT_TRUE(WriteVesk(dir.file("forms.dic")));  // no forms: a message, and success
+  r = Cli(dir, {"convert", "--log", log, dir.file("forms.dic"), dir.file("forms.fmf")});
+  EXPECT_EQ(r.status, 0) << r.err;
+
+  const auto blocks = LogBlocks(ReadTextFile(log));
+  ASSERT_EQ(blocks.size(), 4u) << ReadTextFile(log);
+  EXPECT_EQ(blocks[0], std::vector<std::string>{"earlier: line"});
+  const std::regex date("date: [0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z");
+  for (size_t b = 1; b < blocks.size(); ++b) {
+    ASSERT_GE(blocks[b].size(), 5u);
+    EXPECT_TRUE(std::regex_match(blocks[b][0], date)) << blocks[b][0];
+  }
+  using Lines = std::vector<std::string>;
+  EXPECT_EQ(Lines(blocks[1].begin() + 1, blocks[1].end()),
+            (Lines{"kind: 3 vesk", "input: " + dir.file("in/broken.dic"), "output: " + dir.file("out/broken.dcf"),
+                   "message:", "  Error loading dictionary '" + dir.file("in/broken.dic") + "'. Possibly corrupt.",
+                   "outcome: failed"}));
+  EXPECT_EQ(Lines(blocks[2].begin() + 1, blocks[2].end()),
+            (Lines{"kind: 1 orva41", "input: " + dir.file("in/survey.ddw"), "output: " + dir.file("out/survey.dcf"),
+                   "message:", "  ORVA 4.1 Dictionary successfully converted.",
+                   "outcome: converted (1 level, 1 record, 1 item, 1 value set)"}));
+  const Lines& forms = blocks[3];
+  EXPECT_EQ(forms[1], "kind: 4 vesk-forms");
+  EXPECT_EQ(forms[3], "output: " + dir.file("forms.fmf"));
+  EXPECT_EQ(forms[4], "message:");
+  EXPECT_EQ(forms[5].rfind("  There is no forms to generate.", 0), 0u) << forms[5];
+  EXPECT_EQ(forms.back(), "outcome: converted (1 level, 1 record, 2 items, 1 value set, no forms)");
+  for (size_t i = 5; i + 1 < forms.size(); ++i) EXPECT_EQ(forms[i].rfind("  ", 0), 0u) << forms[i];
+
+  // A log that cannot be opened stops the conversion before it starts.
+  r = Cli(dir, {"convert", "--log", dir.file("no/such/folder/log"), dir.file("in/survey.ddw"), dir.file("x.dcf")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot open the log " + dir.file("no/such/folder/log")), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(dir.file("x.dcf")));
+}
+
+}  // namespace
