@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 
 #include <cctype>
+#include <sstream>
 
 #include "app/ConvertApp.h"
+#include "app/DetectFormat.h"
 #include "app/cli/DictInspect.h"
 #include "libs/dict/DataDict.h"
 #include "libs/forms/FormFile.h"
@@ -61,6 +63,15 @@ bool InspectFormFile(const std::string& path, bool json, std::ostream& out, std:
   return true;
 }
 
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = text.find(from); !from.empty() && at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+bool InspectAs(FileFormat format, const std::string& path, bool json, std::ostream& out, std::string& error);
+
 }  // namespace
 
 bool InspectFile(const std::string& path, bool json, std::ostream& out, std::string& error) {
@@ -71,12 +82,38 @@ bool InspectFile(const std::string& path, bool json, std::ostream& out, std::str
     error = "Cannot inspect " + path + ": it is not a regular file.";
     return false;
   }
+  // The content decides the format when it shows one (a file under a misleading name is
+  // read through a link with the right extension); else the extension does.
+  if (std::string nothing = DetectedNothingOf(path); !nothing.empty()) {
+    error = nothing;
+    return false;
+  }
+  const ResolvedInput input(path);
+  if (!input.overruled()) return InspectAs(input.format(), path, json, out, error);
+  // What is shown names the file given, not the link.
+  std::ostringstream shown;
+  const bool ok = InspectAs(input.format(), input.path(), json, shown, error);
+  const std::string quoted = nlohmann::json(path).dump();  // the name as JSON writes it
+  out << ReplaceAll(shown.str(), input.path(), json ? quoted.substr(1, quoted.size() - 2) : path);
+  error = ReplaceAll(error, input.path(), path);
+  return ok;
+}
+
+namespace {
+
+bool InspectAs(FileFormat format, const std::string& path, bool json, std::ostream& out, std::string& error) {
+  switch (format) {
+    case FileFormat::TravoDict: return InspectTravoDictionary(path, json, out, error);
+    case FileFormat::TravoForms: return InspectFormFile(path, json, out, error);
+    case FileFormat::Orva41: return InspectOrva41Dictionary(path, json, out, error);
+    case FileFormat::Orva31: return InspectOrva31(path, json, out, error);
+    case FileFormat::VeskDict:
+    case FileFormat::VeskWork: return InspectVesk(path, json, out, error);
+    default: break;
+  }
   const std::string ext = GetLowerFileExtension(path);
-  if (ext == "dcf") return InspectTravoDictionary(path, json, out, error);
-  if (ext == "fmf") return InspectFormFile(path, json, out, error);
-  if (ext == "ddw") return InspectOrva41Dictionary(path, json, out, error);
-  if (ext == "dd") return InspectOrva31(path, json, out, error);
-  if (ext == "dic" || ext == "wst") return InspectVesk(path, json, out, error);
   error = "Cannot inspect " + path + ": files with the extension \"." + ext + "\" are not supported.";
   return false;
 }
+
+}  // namespace

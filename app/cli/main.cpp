@@ -3,6 +3,7 @@
 //   travo-convert-cli convert [--kind K] [--yes] [--quiet] [--oem-codepage CP] [--log FILE] INPUT OUTPUT
 //   travo-convert-cli convert [--kind K] [--yes] [--quiet] [--oem-codepage CP] [--log FILE] -o OUTDIR INPUT...
 //   travo-convert-cli inspect [--json] FILE
+//   travo-convert-cli compare [--json] A B
 //   travo-convert-cli preview FILE.fmf -d DIR
 //   travo-convert-cli vesk-data DIC DATA -d DIR
 //   travo-convert-cli vesk-report DIC [-o FILE]
@@ -19,8 +20,10 @@
 #include <vector>
 
 #include "app/ConvertApp.h"
+#include "app/DetectFormat.h"
 #include "app/cli/Batch.h"
 #include "app/cli/CliHost.h"
+#include "app/cli/Compare.h"
 #include "app/cli/Inspect.h"
 #include "app/cli/Preview.h"
 #include "app/cli/VeskCommands.h"
@@ -45,6 +48,7 @@ const char kUsage[] =
     "usage: travo-convert-cli convert [--kind K] [--yes] [--quiet] [--oem-codepage CP] [--log FILE] INPUT OUTPUT\n"
     "       travo-convert-cli convert [--kind K] [--yes] [--quiet] [--oem-codepage CP] [--log FILE] -o OUTDIR INPUT...\n"
     "       travo-convert-cli inspect [--json] FILE\n"
+    "       travo-convert-cli compare [--json] A B\n"
     "       travo-convert-cli preview FILE.fmf -d DIR\n"
     "       travo-convert-cli vesk-data DIC DATA -d DIR\n"
     "       travo-convert-cli vesk-report DIC [-o FILE]\n"
@@ -71,6 +75,7 @@ struct ConvertOptions {
   bool quiet = false;
   std::string codePage;
   std::vector<std::string> files;
+  std::shared_ptr<ResolvedInput> input;  // the single input, read as what its content shows
   std::string logFile;
   std::optional<std::string> outDir;  // the folder form
 };
@@ -119,9 +124,19 @@ std::string ParseConvertOptions(const std::vector<std::string>& args, ConvertOpt
   }
   if (options.outDir) return CheckOutputFolder(*options.outDir, options.files);
   if (options.files.size() != 2) return "convert needs an INPUT and an OUTPUT file";
+  // The content of the input decides its kind when it shows one; where the extension
+  // says otherwise a link with the right extension stands in for it.
+  options.input = std::make_shared<ResolvedInput>(options.files[0]);
+  const ResolvedInput& input = *options.input;
   if (options.kind < 0) {
-    options.kind = ConversionKindFromExtensions(options.files[0], options.files[1]);
+    if (!DetectedNothingOf(options.files[0]).empty()) return {};  // refused by RunConvert
+    options.kind = ConversionKindFromExtensions(input.path(), options.files[1]);
     if (options.kind < 0) return "cannot tell the conversion kind from the extensions; give --kind";
+  }
+  if (input.overruled() && FormatFitsKind(input.format(), options.kind)) {
+    std::cerr << "note: " << options.files[0] << " is " << FormatDescription(input.format())
+              << "; converting it as such\n";
+    options.files[0] = input.path();
   }
   return {};
 }
@@ -129,6 +144,10 @@ std::string ParseConvertOptions(const std::vector<std::string>& args, ConvertOpt
 int RunConvert(const std::vector<std::string>& args) {
   ConvertOptions options;
   if (std::string error = ParseConvertOptions(args, options); !error.empty()) return UsageError(error);
+  if (options.kind < 0 && options.input) {
+    std::cerr << DetectedNothingOf(options.files[0]) << '\n';
+    return kExitFailed;
+  }
   if (!options.codePage.empty() && !SetOemCodePage(options.codePage)) {
     return UsageError("unknown code page '" + options.codePage + "'");
   }
@@ -227,6 +246,11 @@ int main(int argc, char** argv) {
   args.erase(args.begin());
   if (command == "convert") return RunConvert(args);
   if (command == "inspect") return RunInspect(args);
+  if (command == "compare") {
+    std::string usageError;
+    const int status = RunCompare(args, usageError);
+    return usageError.empty() ? status : UsageError(usageError);
+  }
   if (command == "preview") return RunPreview(args);
   if (command == "vesk-data") return RunVeskData(args, UsageError);
   if (command == "vesk-report" || command == "vesk-html") {
