@@ -220,6 +220,30 @@ TEST(CliFolder, KindForcesEveryFileAndItsOutputExtension) {
   EXPECT_TRUE(dict.Open(dir.file("out/survey.dcf"))) << dict.GetLastError();
 }
 
+TEST(CliFolder, CtrlCStopsTheConversionUnderWayAndStartsNoOther) {
+  TempDir dir;
+  // Large enough to be under way when Ctrl-C comes; sorted first.
+  fs::create_directories(dir.file("in"));
+  std::ofstream ddw(dir.file("in/a-large.ddw"), std::ios::binary);
+  ddw << "[Dictionary]\nVersion=ORVA 4.1\nName=LARGE\n";
+  for (int r = 0; r < 200; ++r) {
+    ddw << "[Record]\nName=R" << r << "\nRecordTypeValue=" << r % 10 << "\n";
+    for (int i = 0; i < 1000; ++i) {
+      ddw << "[Item]\nName=I" << r << "_" << i << "\nStart=" << 2 + i << "\nLen=1\n[ValueSet]\nValue=1:5;Valid\n";
+    }
+  }
+  ddw.close();
+  WriteFile(dir.file("in/b.ddw"), kOrva41);
+  WriteFile(dir.file("in/c.ddw"), kOrva41);
+  ProcessResult r = RunProcess(TRAVO_CLI_PATH, {"convert", "--quiet", "-o", dir.file("out"), dir.file("in")},
+                               dir.path().string(), 300);
+  EXPECT_EQ(r.status, 130) << r.err;
+  EXPECT_NE(r.out.find("interrupted " + dir.file("in/a-large.ddw")), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("0 converted, 1 failed, 0 skipped, interrupted (2 not started)\n"), std::string::npos) << r.out;
+  EXPECT_FALSE(fs::exists(dir.file("out/a-large.dcf")));
+  EXPECT_FALSE(fs::exists(dir.file("out/b.dcf")));
+}
+
 TEST(CliFolder, UsageErrors) {
   TempDir dir;
   WriteFile(dir.file("a-file"), "");
