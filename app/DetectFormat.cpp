@@ -115,6 +115,9 @@ FileFormat DetectFormatOfBytes(const std::string& bytes) {
 }
 
 FileFormat DetectFileFormat(const std::string& path) {
+  // Only regular files are looked into: opening a named pipe would wait for a writer.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return FileFormat::Unknown;
   std::ifstream in(path, std::ios::binary);
   if (!in) return FileFormat::Unknown;
   std::string bytes(kProbeBytes, '\0');

@@ -14,7 +14,8 @@ enum class FileFormat {
   TravoForms,   // Travo forms file (.fmf)
 };
 
-// The kind the content of path shows; Unknown when it shows none (or cannot be read).
+// The kind the content of path shows; Unknown when it shows none, cannot be read or is
+// no regular file.
 FileFormat DetectFileFormat(const std::string& path);
 // The same for the first bytes of a file (as many as it has, up to a few kilobytes).
 FileFormat DetectFormatOfBytes(const std::string& bytes);

@@ -313,7 +313,12 @@ std::unique_ptr<CDataDict> LoadAnyDictionary(const std::string& path, std::strin
   }
   // The readers name the file they were given, which may be a link under a temporary
   // name; the message names the file the user gave.
-  if (!dict && error.find(path) == std::string::npos) error = path + ": " + error;
+  if (!dict) {
+    for (size_t at; input.overruled() && (at = error.find(input.path())) != std::string::npos;) {
+      error.replace(at, input.path().size(), path);
+    }
+    if (error.find(path) == std::string::npos) error = path + ": " + error;
+  }
   return dict;
 }
 

@@ -3,11 +3,18 @@
 // command-line tool's compare, inspect and convert on files under any name.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <set>
+#include <thread>
 
 #include <nlohmann/json.hpp>
 
@@ -452,6 +459,40 @@ TEST(CliContent, AFileOfNoFormatIsNamedSo) {
     EXPECT_EQ(convert.err, message);
     EXPECT_FALSE(fs::exists(dir.file("out.dcf")));
   }
+}
+
+// A named pipe given to convert or compare is not opened to look at its content: the
+// command fails at once.
+TEST(CliContent, NamedPipesAreNotWaitedOn) {
+  TempDir dir;
+  Inputs inputs(dir);
+  ASSERT_TRUE(inputs.ok);
+  const std::vector<std::string> names = {"pipe", "pipe.txt", "pipe.dcf", "pipe.ddw", "pipe.dic"};
+  for (const std::string& name : names) ASSERT_EQ(mkfifo(dir.file(name).c_str(), 0600), 0) << name;
+  // Lets a reader blocked on a pipe go after a while, so that a fault fails the test
+  // rather than hanging it.
+  std::atomic<bool> done{false};
+  std::thread releaser([&] {
+    for (int tick = 0; tick < 100 && !done; ++tick) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    while (!done) {
+      for (const std::string& name : names) close(open(dir.file(name).c_str(), O_WRONLY | O_NONBLOCK));
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+  });
+  for (const std::string& name : names) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"convert", "--kind", "orva41", dir.file(name), dir.file("out.dcf")},
+          std::vector<std::string>{"compare", dir.file(name), dir.file("travo.dcf")}}) {
+      SCOPED_TRACE(args[0] + " " + name);
+      const auto start = std::chrono::steady_clock::now();
+      ProcessResult r = Cli(dir, args);
+      EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+      EXPECT_EQ(r.status, 1) << r.err;
+      EXPECT_NE(r.err.find(dir.file(name)), std::string::npos) << r.err;
+    }
+  }
+  done = true;
+  releaser.join();
 }
 
 }  // namespace
