@@ -384,6 +384,10 @@ TEST(CliCompare, ExamplesAndTheirConversionsHoldTheSame) {
       EXPECT_EQ(c.lostInOrva31.count(difference["what"].get<std::string>()), 1u) << difference.dump();
     }
   }
+  // The conversions made to read the ORVA 3.1 and VESK files left nothing behind.
+  for (const auto& entry : fs::directory_iterator(fs::temp_directory_path())) {
+    EXPECT_EQ(entry.path().filename().string().rfind("travo-compare-", 0), std::string::npos) << entry.path();
+  }
 }
 
 // A file is read as what it holds, whatever its name says.
@@ -459,6 +463,11 @@ TEST(CliContent, AFileOfNoFormatIsNamedSo) {
     EXPECT_EQ(convert.err, message);
     EXPECT_FALSE(fs::exists(dir.file("out.dcf")));
   }
+  // Under the extension of a format, the reader of that format says what is wrong.
+  WriteFile(dir.file("notes.dcf"), junk);
+  ProcessResult named = Cli(dir, {"inspect", dir.file("notes.dcf")});
+  EXPECT_EQ(named.status, 1);
+  EXPECT_NE(named.err.find("line 1"), std::string::npos) << named.err;
 }
 
 // A named pipe given to convert or compare is not opened to look at its content: the
