@@ -165,7 +165,7 @@ std::string NotADictionaryMessage(const std::string& path) {
   return path + ": not a dictionary this tool knows (ORVA 3.1, ORVA 4.1, VESK or Travo)";
 }
 
-ResolvedInput::ResolvedInput(const std::string& path) : path_(path) {
+ResolvedInput::ResolvedInput(const std::string& path) : path_(path), given_(path) {
   const FileFormat content = DetectFileFormat(path);
   const FileFormat named = FormatFromExtension(path);
   // A file whose content shows nothing is left to the reader its extension names, which

@@ -47,11 +47,14 @@ class ResolvedInput {
   bool overruled() const { return overruled_; }
   // The path to read.
   const std::string& path() const { return path_; }
+  // The path as given.
+  const std::string& given() const { return given_; }
 
  private:
   FileFormat format_ = FileFormat::Unknown;
   bool overruled_ = false;
   std::string path_;
+  std::string given_;
   std::string folder_;  // the temporary folder, empty when none was made
 };
 

@@ -178,7 +178,9 @@ int RunConvert(const std::vector<std::string>& args) {
     std::cerr << "travo-convert-cli: " << error << '\n';
     return kExitFailed;
   }
-  const ConversionRun run = ConvertOneFile(app, host, options.kind, options.files[0], options.files[1]);
+  ConversionRun run = ConvertOneFile(app, host, options.kind, options.files[0], options.files[1]);
+  // The log names the input as given, not the link read in its place.
+  if (options.input && options.input->overruled()) run.input = VornGetFullFileName(options.input->given());
   if (std::string error; log.IsOpen() && !log.Append(run, error)) std::cerr << "travo-convert-cli: " << error << '\n';
   // The summary goes to stdout: stderr holds the conversion's own messages only.
   if (run.outcome == ConversionOutcome::Converted && !options.quiet) std::cout << SummaryLine(run) << '\n' << std::flush;

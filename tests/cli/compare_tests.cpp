@@ -433,8 +433,11 @@ TEST(CliContent, InspectAndConvertReadEachFormatUnderAnyName) {
 
       if (!c.converts) continue;
       const std::string output = dir.file(std::to_string(folder) + "/" + stem + "-out.dcf");
-      ProcessResult converted = Cli(dir, {"convert", "--quiet", renamed, output});
+      const std::string log = dir.file(std::to_string(folder) + "/convert.log");
+      ProcessResult converted = Cli(dir, {"convert", "--quiet", "--log", log, renamed, output});
       EXPECT_EQ(converted.status, 0) << converted.err;
+      // The log names the file given, not the link read in its place.
+      EXPECT_NE(ReadTextFile(log).find("input: " + renamed + "\n"), std::string::npos) << ReadTextFile(log);
       // One line before the conversion's own messages says what the file was converted as.
       EXPECT_EQ(converted.err.rfind("note: " + renamed + " is ", 0), 0u) << converted.err;
       EXPECT_EQ(converted.err.find("note:", 1), std::string::npos) << converted.err;
