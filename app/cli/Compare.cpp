@@ -209,26 +209,14 @@ class Differ {
 };
 
 // Keeps the converters' messages (nothing reaches the user); answers No to questions.
-class CollectingHost : public IHost {
+class CollectingHost : public CSilentHost {
  public:
   std::string messages;
   int ShowMessage(const std::string& text, unsigned style) override {
     if (!messages.empty()) messages += '\n';
     messages += text;
-    return (style & 0xF) == MB_YESNO ? IDNO : IDOK;
+    return CSilentHost::ShowMessage(text, style);
   }
-  std::unique_ptr<IProgressWindow> OpenProgress() override { return std::make_unique<Window>(); }
-
- private:
-  class Window : public IProgressWindow {
-   public:
-    void SetTitle(const std::string&) override {}
-    void SetRange(int, int) override {}
-    void SetPos(int) override {}
-    void SetStatus(const std::string&) override {}
-    bool CancelPressed() override { return false; }
-    void Close() override {}
-  };
 };
 
 // ORVA 3.1 and VESK dictionaries: their conversion into a Travo dictionary in a private

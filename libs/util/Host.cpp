@@ -12,20 +12,17 @@ class SilentProgress final : public IProgressWindow {
   void Close() override {}
 };
 
-// Used when no host is installed: nobody to ask, so questions get the cautious answer.
-class SilentHost final : public IHost {
- public:
-  int ShowMessage(const std::string&, unsigned style) override {
-    return (style & 0xF) == MB_YESNO ? IDNO : IDOK;
-  }
-  std::unique_ptr<IProgressWindow> OpenProgress() override { return std::make_unique<SilentProgress>(); }
-};
-
-SilentHost g_silentHost;
+CSilentHost g_silentHost;  // used when no host is installed
 // The host the running program installed; the design has exactly one at a time.
 IHost* g_host = &g_silentHost;
 
 }  // namespace
+
+int CSilentHost::ShowMessage(const std::string&, unsigned style) {
+  return (style & 0xF) == MB_YESNO ? IDNO : IDOK;
+}
+
+std::unique_ptr<IProgressWindow> CSilentHost::OpenProgress() { return std::make_unique<SilentProgress>(); }
 
 IHost& CurrentHost() { return *g_host; }
 

@@ -37,6 +37,15 @@ class IHost {
   virtual std::unique_ptr<IProgressWindow> OpenProgress() = 0;
 };
 
+// A host with nobody to ask: messages go nowhere, questions get the cautious answer (IDNO),
+// and its progress window shows nothing and is never cancelled. It is the host in force
+// when none is installed, and a base for hosts that only keep what they are told.
+class CSilentHost : public IHost {
+ public:
+  int ShowMessage(const std::string& text, unsigned style) override;
+  std::unique_ptr<IProgressWindow> OpenProgress() override;
+};
+
 // The installed host; a silent one (answers IDOK / IDNO, never cancels) when none is.
 IHost& CurrentHost();
 // Installs host (nullptr restores the silent one) and returns the one it replaces.
