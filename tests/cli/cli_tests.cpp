@@ -544,7 +544,9 @@ TEST(CliVeskData, FailuresAndUsageErrors) {
     SCOPED_TRACE(c.err);
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.err);
-    if (c.status == 2) EXPECT_NE(r.err.find("usage: travo-convert-cli"), std::string::npos);
+    if (c.status == 2) {
+      EXPECT_NE(r.err.find("usage: travo-convert-cli"), std::string::npos);
+    }
   }
   EXPECT_FALSE(std::filesystem::exists(dir.file("o")));
 

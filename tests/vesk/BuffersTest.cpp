@@ -248,7 +248,9 @@ TEST(Sex, InsertAndDeleteFollowTheirRules) {
                    : s.op[0] == 'U' ? sex.UpdateOcc(s.arg)
                                     : sex.SetNumOcc(s.arg);
     EXPECT_EQ(result, s.result);
-    if (s.result == 0) EXPECT_EQ(sex.status, s.status);
+    if (s.result == 0) {
+      EXPECT_EQ(sex.status, s.status);
+    }
     EXPECT_EQ(sex.numOcc, s.numOcc);
     if (n == 6) {  // the occurrences moved up and the gap is blank
       EXPECT_EQ(hh.Record(0), "   1        ");
