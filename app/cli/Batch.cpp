@@ -17,6 +17,7 @@
 #include "libs/dict/DataDict.h"
 #include "libs/forms/FormFile.h"
 #include "libs/util/FileNames.h"
+#include "libs/util/SafeFile.h"
 #include "res/StringTable.h"
 
 namespace fs = std::filesystem;
@@ -323,9 +324,8 @@ int RunConvertFolder(CConvertApp& app, CliHost& host, const FolderOptions& optio
       // Two inputs of one name but different extensions: the first one's output stays.
       run.messages.push_back("The output " + entry.output + " is already the output of another input.");
       host.ShowMessage(run.messages.back(), MB_OK);
-    } else if (fs::create_directories(fs::path(entry.output).parent_path(), ec), ec) {
-      run.messages.push_back("Cannot make the folder " + fs::path(entry.output).parent_path().string() + ": " +
-                             ec.message() + ".");
+    } else if (std::string error; !MakeFolder(fs::path(entry.output).parent_path().string(), &error)) {
+      run.messages.push_back(error);
       host.ShowMessage(run.messages.back(), MB_OK);
     } else {
       run = ConvertOneFile(app, host, entry.kind, entry.input, entry.output);

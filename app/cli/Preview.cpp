@@ -181,12 +181,7 @@ bool WriteFormsPreview(const std::string& fmfPath, const std::string& folder, st
     error = formFile.GetLastError();
     return false;
   }
-  std::error_code ec;
-  fs::create_directories(folder, ec);
-  if (!fs::is_directory(folder)) {
-    error = "Cannot make the folder " + folder + (ec ? ": " + ec.message() + "." : ".");
-    return false;
-  }
+  if (!MakeFolder(folder, &error)) return false;
   for (int i = 0; i < formFile.GetNumForms(); ++i) {
     const std::string path = (fs::path(folder) / ("form-" + std::to_string(i + 1) + ".svg")).string();
     if (!WriteFileAtomically(path, FormToSvg(*formFile.GetForm(i)), &error)) return false;

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -260,4 +261,12 @@ void CAtomicFileWriter::Abandon() {
   if (!temp_.empty()) unlink(temp_.c_str());
   temp_.clear();
   buffer_.clear();
+}
+
+bool MakeFolder(const std::string& folder, std::string* error) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (!ec && std::filesystem::is_directory(folder)) return true;
+  SetError(error, "Cannot make the folder " + folder + (ec ? ": " + ec.message() : std::string()) + ".");
+  return false;
 }

@@ -14,6 +14,10 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, std:
 // as it is. On failure sets error (when given) as WriteFileAtomically would.
 bool CanWriteFileAtomically(const std::string& path, std::string* error = nullptr);
 
+// Makes folder and the folders above it when missing. False with error (when given) set to
+// "Cannot make the folder F: reason." when it is not a folder afterwards.
+bool MakeFolder(const std::string& folder, std::string* error = nullptr);
+
 // Reads a whole regular file. False with a reason naming the file when it is missing, a
 // folder, or unreadable.
 bool ReadWholeFile(const std::string& path, std::string& content, std::string* error = nullptr);
