@@ -226,26 +226,14 @@ std::string Row(SectionOut& s, long lineNo) {
   return row + "\r\n";
 }
 
-std::string LoadFailure(const std::string& path, const char* what, int status) {
-  return std::string("Cannot ") + what + " VESK dictionary " + path + ": " + DescribeVeskStatus(status) + " (status " +
-         std::to_string(status) + ").";
-}
-
 }  // namespace
 
 bool WriteVeskDataCsv(const std::string& dictionaryPath, const std::string& dataPath, const std::string& folder,
                       std::ostream& messages) {
   InitSpecialValues();
   Dic dic;
-  CString name = dictionaryPath;
-  dic.SetDicName(name);
-  dic.SetDicType(Dic::IsWorkDict(dictionaryPath.c_str()) ? Dic_eWorkDict : Dic_eDictFile);
-  if (!dic.Open(true)) {
-    messages << LoadFailure(dictionaryPath, "open", dic.status) << '\n';
-    return false;
-  }
-  if (!dic.DictLoad()) {
-    messages << LoadFailure(dictionaryPath, "load", dic.status) << '\n';
+  if (std::string error; !LoadVeskFile(dictionaryPath, dic, error)) {
+    messages << error << '\n';
     return false;
   }
   const uint16_t sectionCount = dic.secs ? dic.secs->count : 0;
@@ -279,9 +267,9 @@ bool WriteVeskDataCsv(const std::string& dictionaryPath, const std::string& data
     return false;
   }
   if (!fs::is_directory(folder, ec)) {
-    fs::create_directories(folder, ec);
-    if (ec || !fs::is_directory(folder)) {
-      messages << "Cannot make the folder " << folder << (ec ? ": " + ec.message() : std::string()) << ".\n";
+    std::string error;
+    if (!MakeFolder(folder, &error)) {
+      messages << error << '\n';
       return false;
     }
   }

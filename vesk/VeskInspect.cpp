@@ -304,21 +304,20 @@ std::string DescribeVeskStatus(int code) {
   }
 }
 
-bool InspectVesk(const std::string& path, bool json, std::ostream& out, std::string& error) {
-  Dic dic;
+bool LoadVeskFile(const std::string& path, Dic& dic, std::string& error) {
   CString name = path;
   dic.SetDicName(name);
   dic.SetDicType(Dic::IsWorkDict(path.c_str()) ? Dic_eWorkDict : Dic_eDictFile);
-  if (!dic.Open(true)) {
-    error = "Cannot open VESK dictionary " + path + ": " + DescribeVeskStatus(dic.status) + " (status " +
-            std::to_string(dic.status) + ").";
-    return false;
-  }
-  if (!dic.DictLoad()) {
-    error = "Cannot load VESK dictionary " + path + ": " + DescribeVeskStatus(dic.status) + " (status " +
-            std::to_string(dic.status) + ").";
-    return false;
-  }
+  const bool opened = dic.Open(true);
+  if (opened && dic.DictLoad()) return true;
+  error = std::string(opened ? "Cannot load" : "Cannot open") + " VESK dictionary " + path + ": " +
+          DescribeVeskStatus(dic.status) + " (status " + std::to_string(dic.status) + ").";
+  return false;
+}
+
+bool InspectVesk(const std::string& path, bool json, std::ostream& out, std::string& error) {
+  Dic dic;
+  if (!LoadVeskFile(path, dic, error)) return false;
   ordered_json description = DictionaryJson(dic, path);
   if (json) {
     out << description.dump(2, ' ', false, ordered_json::error_handler_t::replace) << '\n';

@@ -10,5 +10,11 @@
 // sets error to a sentence naming the file and the reason.
 bool InspectVesk(const std::string& path, bool json, std::ostream& out, std::string& error);
 
+class Dic;
+// Opens and loads the file exactly as named into dic (a ".wst" extension in any case makes
+// it a work dictionary). False with error set to "Cannot open (or load) VESK dictionary
+// PATH: words (status N)." when it cannot.
+bool LoadVeskFile(const std::string& path, Dic& dic, std::string& error);
+
 // What a status code of the library means, in a few English words ("" for no error).
 std::string DescribeVeskStatus(int code);

@@ -27,16 +27,7 @@ bool LoadDictionary(const std::string& path, Dic& dic, std::string& error) {
     error = "Cannot load VESK dictionary " + path + ": it is not a regular file.";
     return false;
   }
-  CString name = path;
-  dic.SetDicName(name);
-  dic.SetDicType(Dic::IsWorkDict(path.c_str()) ? Dic_eWorkDict : Dic_eDictFile);
-  const bool opened = dic.Open(true);
-  if (!opened || !dic.DictLoad()) {
-    error = std::string(opened ? "Cannot load" : "Cannot open") + " VESK dictionary " + path + ": " +
-            DescribeVeskStatus(dic.status) + " (status " + std::to_string(dic.status) + ").";
-    return false;
-  }
-  return true;
+  return LoadVeskFile(path, dic, error);
 }
 
 // Splits args into files and the value of one option (-o or -d); false with the reason
@@ -114,10 +105,8 @@ int RunVeskHtml(const std::vector<std::string>& args, std::string& usageError) {
     std::cerr << error << '\n';
     return kExitFailed;
   }
-  std::error_code ec;
-  fs::create_directories(folder, ec);
-  if (!fs::is_directory(folder)) {
-    std::cerr << "Cannot make the folder " << folder << (ec ? ": " + ec.message() + "." : ".") << '\n';
+  if (!MakeFolder(folder, &error)) {
+    std::cerr << error << '\n';
     return kExitFailed;
   }
   if (!dic.forms || dic.forms->count == 0) {
