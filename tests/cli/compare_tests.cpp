@@ -362,6 +362,7 @@ TEST(CliCompare, ExamplesAndTheirConversionsHoldTheSame) {
       {"household-vesk.dic",
        {"label", "note", "name", "item", "record", "level", "special", "zero fill", "values"}},
   };
+  PrivateTempFolder temporary;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.example);
     TempDir dir;
@@ -385,9 +386,7 @@ TEST(CliCompare, ExamplesAndTheirConversionsHoldTheSame) {
     }
   }
   // The conversions made to read the ORVA 3.1 and VESK files left nothing behind.
-  for (const auto& entry : fs::directory_iterator(fs::temp_directory_path())) {
-    EXPECT_EQ(entry.path().filename().string().rfind("travo-compare-", 0), std::string::npos) << entry.path();
-  }
+  EXPECT_TRUE(temporary.empty());
 }
 
 // A file is read as what it holds, whatever its name says.
@@ -405,6 +404,7 @@ TEST(CliContent, InspectAndConvertReadEachFormatUnderAnyName) {
   TempDir dir;
   Inputs inputs(dir);
   ASSERT_TRUE(inputs.ok);
+  PrivateTempFolder temporary;
   for (const Case& c : cases) {
     const std::string original = dir.file(c.file);
     ProcessResult expected = Cli(dir, {"inspect", "--json", original});
@@ -446,9 +446,7 @@ TEST(CliContent, InspectAndConvertReadEachFormatUnderAnyName) {
     }
   }
   // Nothing is left in the temporary folder.
-  for (const auto& entry : fs::directory_iterator(fs::temp_directory_path())) {
-    EXPECT_EQ(entry.path().filename().string().rfind("travo-input-", 0), std::string::npos) << entry.path();
-  }
+  EXPECT_TRUE(temporary.empty());
 }
 
 TEST(CliContent, AFileOfNoFormatIsNamedSo) {

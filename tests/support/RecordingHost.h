@@ -91,3 +91,31 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// Points TMPDIR, for this process and the programs it starts, at a fresh folder of its own
+// while it lives, so that a test can see what was left in it without other tests running at
+// the same time leaving theirs there too.
+class PrivateTempFolder {
+ public:
+  PrivateTempFolder() {
+    const char* previous = std::getenv("TMPDIR");
+    hadPrevious_ = previous != nullptr;
+    if (previous) previous_ = previous;
+    setenv("TMPDIR", folder_.path().c_str(), 1);
+  }
+  ~PrivateTempFolder() {
+    if (hadPrevious_) {
+      setenv("TMPDIR", previous_.c_str(), 1);
+    } else {
+      unsetenv("TMPDIR");
+    }
+  }
+  PrivateTempFolder(const PrivateTempFolder&) = delete;
+  PrivateTempFolder& operator=(const PrivateTempFolder&) = delete;
+  bool empty() const { return std::filesystem::is_empty(folder_.path()); }
+
+ private:
+  TempDir folder_;
+  bool hadPrevious_ = false;
+  std::string previous_;
+};
