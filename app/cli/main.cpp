@@ -1,22 +1,17 @@
-// travo-convert-cli: converts one dictionary, or shows what a dictionary file holds.
-//
-//   travo-convert-cli convert [--kind K] [--yes] [--quiet] [--oem-codepage CP] [--log FILE] INPUT OUTPUT
-//   travo-convert-cli convert [--kind K] [--yes] [--quiet] [--oem-codepage CP] [--log FILE] -o OUTDIR INPUT...
-//   travo-convert-cli inspect [--json] FILE
-//   travo-convert-cli compare [--json] A B
-//   travo-convert-cli preview FILE.fmf -d DIR
-//   travo-convert-cli vesk-data DIC DATA -d DIR
-//   travo-convert-cli vesk-report DIC [-o FILE]
-//   travo-convert-cli vesk-html DIC -d DIR
-//
-// Exit status: 0 output written (or file shown), 1 conversion failed or refused, 2 usage
-// error, 130 interrupted.
+// travo-convert-cli: converts dictionaries, and shows, compares and prints them. The
+// commands, their options and the exit statuses are listed in Help.cpp (--help).
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/ConvertApp.h"
@@ -24,6 +19,7 @@
 #include "app/cli/Batch.h"
 #include "app/cli/CliHost.h"
 #include "app/cli/Compare.h"
+#include "app/cli/Help.h"
 #include "app/cli/Inspect.h"
 #include "app/cli/Preview.h"
 #include "app/cli/VeskCommands.h"
@@ -44,28 +40,9 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
-const char kUsage[] =
-    "usage: travo-convert-cli convert [--kind K] [--yes] [--quiet] [--oem-codepage CP] [--log FILE] INPUT OUTPUT\n"
-    "       travo-convert-cli convert [--kind K] [--yes] [--quiet] [--oem-codepage CP] [--log FILE] -o OUTDIR INPUT...\n"
-    "       travo-convert-cli inspect [--json] FILE\n"
-    "       travo-convert-cli compare [--json] A B\n"
-    "       travo-convert-cli preview FILE.fmf -d DIR\n"
-    "       travo-convert-cli vesk-data DIC DATA -d DIR\n"
-    "       travo-convert-cli vesk-report DIC [-o FILE]\n"
-    "       travo-convert-cli vesk-html DIC -d DIR\n"
-    "\n"
-    "  K is 0 to 5 or a name: orva31 (0), orva41 (1), to-orva31 (2), vesk (3),\n"
-    "  vesk-forms (4), to-vesk (5). Without --kind the extensions decide:\n"
-    "  .dd to .dcf, .ddw to .dcf, .dcf to .dd, .dic or .wst to .dcf or .fmf.\n"
-    "  --yes         replace an existing output without asking\n"
-    "  --quiet       draw no progress bar, print no summary of what was written\n"
-    "  --log FILE    append a record of every conversion to FILE\n"
-    "  -o OUTDIR     convert every INPUT (files, folders walked) into OUTDIR; without --kind\n"
-    "                .dd, .ddw and .dic/.wst become .dcf, .dcf becomes .dd\n"
-    "  --oem-codepage CP   code page of the old files' texts (default CP850)\n";
-
-int UsageError(const std::string& why) {
-  std::cerr << "travo-convert-cli: " << why << "\n\n" << kUsage;
+// Records why the arguments are refused; main shows it with the command's usage.
+int UsageProblem(std::string& usageError, std::string why) {
+  usageError = std::move(why);
   return kExitUsage;
 }
 
@@ -141,15 +118,15 @@ std::string ParseConvertOptions(const std::vector<std::string>& args, ConvertOpt
   return {};
 }
 
-int RunConvert(const std::vector<std::string>& args) {
+int RunConvert(const std::vector<std::string>& args, std::string& usageError) {
   ConvertOptions options;
-  if (std::string error = ParseConvertOptions(args, options); !error.empty()) return UsageError(error);
+  if (std::string error = ParseConvertOptions(args, options); !error.empty()) return UsageProblem(usageError, error);
   if (options.kind < 0 && options.input) {
     std::cerr << DetectedNothingOf(options.files[0]) << '\n';
     return kExitFailed;
   }
   if (!options.codePage.empty() && !SetOemCodePage(options.codePage)) {
-    return UsageError("unknown code page '" + options.codePage + "'");
+    return UsageProblem(usageError, "unknown code page '" + options.codePage + "'");
   }
   CliHost host(options.yes, options.quiet);
   ScopedHost installed(host);
@@ -188,19 +165,19 @@ int RunConvert(const std::vector<std::string>& args) {
   return run.outcome == ConversionOutcome::Interrupted ? kExitInterrupted : kExitFailed;
 }
 
-int RunInspect(const std::vector<std::string>& args) {
+int RunInspect(const std::vector<std::string>& args, std::string& usageError) {
   bool json = false;
   std::vector<std::string> files;
   for (const std::string& arg : args) {
     if (arg == "--json") {
       json = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
-      return UsageError("unknown option '" + arg + "'");
+      return UsageProblem(usageError, "unknown option '" + arg + "'");
     } else {
       files.push_back(arg);
     }
   }
-  if (files.size() != 1) return UsageError("inspect needs one FILE");
+  if (files.size() != 1) return UsageProblem(usageError, "inspect needs one FILE");
   CliHost host(true, true);
   ScopedHost installed(host);
   std::string error;
@@ -217,20 +194,20 @@ int RunInspect(const std::vector<std::string>& args) {
 }
 
 // Pictures of the forms of a forms file: one SVG per form and an index.html, in DIR.
-int RunPreview(const std::vector<std::string>& args) {
+int RunPreview(const std::vector<std::string>& args, std::string& usageError) {
   std::string folder;
   std::vector<std::string> files;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "-d") {
-      if (i + 1 >= args.size()) return UsageError("-d needs a folder");
+      if (i + 1 >= args.size()) return UsageProblem(usageError, "-d needs a folder");
       folder = args[++i];
     } else if (args[i].size() > 1 && args[i][0] == '-') {
-      return UsageError("unknown option '" + args[i] + "'");
+      return UsageProblem(usageError, "unknown option '" + args[i] + "'");
     } else {
       files.push_back(args[i]);
     }
   }
-  if (files.size() != 1 || folder.empty()) return UsageError("preview needs one FILE.fmf and -d DIR");
+  if (files.size() != 1 || folder.empty()) return UsageProblem(usageError, "preview needs one FILE.fmf and -d DIR");
   std::string error;
   if (!WriteFormsPreview(VornGetFullFileName(files[0]), VornGetFullFileName(folder), error)) {
     std::cerr << error << '\n';
@@ -239,30 +216,70 @@ int RunPreview(const std::vector<std::string>& args) {
   return kExitWritten;
 }
 
+int RunVeskDataCommand(const std::vector<std::string>& args, std::string& usageError) {
+  return RunVeskData(args, [&](const std::string& why) { return UsageProblem(usageError, why); });
+}
+
+// Every command's function: the exit status, or kExitUsage with the reason in usageError.
+using CommandRunner = int (*)(const std::vector<std::string>& args, std::string& usageError);
+
+CommandRunner RunnerOf(std::string_view command) {
+  static const std::pair<std::string_view, CommandRunner> runners[] = {
+      {"convert", RunConvert},       {"inspect", RunInspect},         {"compare", RunCompare},
+      {"preview", RunPreview},       {"vesk-report", RunVeskReport},  {"vesk-html", RunVeskHtml},
+      {"vesk-data", RunVeskDataCommand},
+  };
+  for (const auto& [name, runner] : runners) {
+    if (name == command) return runner;
+  }
+  return nullptr;
+}
+
+// The usage error: what is wrong, then the short usage of the command (of every command
+// when it is not known) on stderr.
+int UsageError(const CommandHelp* command, const std::string& why) {
+  std::cerr << "travo-convert-cli: " << why << "\n\n" << ShortUsage(command);
+  return kExitUsage;
+}
+
+// Help and version go to stdout; one that cannot be written is a failure.
+int Print(const std::string& text) {
+  std::cout << text;
+  return std::cout.flush() ? kExitWritten : kExitFailed;
+}
+
+// A standard stream that was closed is opened on /dev/null: otherwise the next file
+// opened (the log) would take its number, and the summary meant for stdout would land in
+// it.
+void KeepStandardStreamsOpen() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    // open takes the lowest free number, which is fd.
+    if (fcntl(fd, F_GETFD) < 0 && errno == EBADF) open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+  }
+}
+
+bool IsHelpCommand(const std::string& arg) { return arg == "--help" || arg == "-h" || arg == "help"; }
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  KeepStandardStreamsOpen();
   std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) return UsageError("no command given");
+  if (args.empty()) return UsageError(nullptr, "no command given");
   const std::string command = args.front();
   args.erase(args.begin());
-  if (command == "convert") return RunConvert(args);
-  if (command == "inspect") return RunInspect(args);
-  if (command == "compare") {
-    std::string usageError;
-    const int status = RunCompare(args, usageError);
-    return usageError.empty() ? status : UsageError(usageError);
+  if (command == "--version") return Print(VersionLine() + '\n');
+  if (IsHelpCommand(command)) {
+    // "help COMMAND" is "COMMAND --help".
+    if (args.empty()) return Print(FullHelp());
+    const CommandHelp* asked = FindCommand(args.front());
+    return asked ? Print(CommandHelpText(*asked)) : UsageError(nullptr, "unknown command '" + args.front() + "'");
   }
-  if (command == "preview") return RunPreview(args);
-  if (command == "vesk-data") return RunVeskData(args, UsageError);
-  if (command == "vesk-report" || command == "vesk-html") {
-    std::string usageError;
-    const int status = command == "vesk-report" ? RunVeskReport(args, usageError) : RunVeskHtml(args, usageError);
-    return usageError.empty() ? status : UsageError(usageError);
-  }
-  if (command == "--help" || command == "-h" || command == "help") {
-    std::cout << kUsage;
-    return kExitWritten;
-  }
-  return UsageError("unknown command '" + command + "'");
+  const CommandHelp* help = FindCommand(command);
+  const CommandRunner run = RunnerOf(command);
+  if (!help || !run) return UsageError(nullptr, "unknown command '" + command + "'");
+  if (AsksForHelp(args)) return Print(CommandHelpText(*help));
+  std::string usageError;
+  const int status = run(args, usageError);
+  return usageError.empty() ? status : UsageError(help, usageError);
 }

@@ -1,6 +1,9 @@
 #include "app/wizard/WizardStartup.h"
 
+#include <string_view>
+
 #include "app/ConvertApp.h"
+#include "app/Version.h"
 #include "app/wizard/ChoicePages.h"
 #include "app/wizard/FilePage.h"
 #include "app/textmeasure/QtTextMeasurer.h"
@@ -57,4 +60,40 @@ bool RunConvertWizard(CConvertApp& app, const WizardRunOptions& options) {
   }
   if (finished) dispatch(kind, input, output);
   return finished;
+}
+
+namespace {
+
+const char kWizardHelp[] =
+    "usage: travo-convert [-platform NAME] [-style NAME] [Qt options]\n"
+    "       travo-convert --help | --version\n"
+    "\n"
+    "Opens the conversion wizard: the family of formats (ORVA or VESK), the direction,\n"
+    "then the input and output files; Finish converts one file, its messages shown in\n"
+    "message boxes. The wizard remembers the family and the folders last used.\n"
+    "travo-convert-cli converts without a window.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help          show this help and exit\n"
+    "  --version           show the version and exit\n"
+    "  -platform NAME      Qt's platform plugin: xcb, wayland, offscreen, ...\n"
+    "  -style NAME         Qt's widget style: fusion, windows, ...\n"
+    "\n"
+    "See 'man travo-convert' for more.\n";
+
+}  // namespace
+
+std::optional<int> AnswerOwnOptions(int argc, char** argv, std::ostream& out) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      out << kWizardHelp;
+    } else if (arg == "--version") {
+      out << "travo-convert " TRAVO_VERSION "\n";
+    } else {
+      continue;
+    }
+    return out.flush() ? 0 : 1;
+  }
+  return std::nullopt;
 }

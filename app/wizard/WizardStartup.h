@@ -4,6 +4,8 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <ostream>
 
 #include "app/wizard/ConvertSheet.h"
 #include "libs/util/VornString.h"
@@ -34,3 +36,8 @@ struct WizardRunOptions {
 // The whole run: shows the wizard modally and, after Finish, runs the conversion with
 // the host installed. Returns whether a conversion was dispatched.
 bool RunConvertWizard(CConvertApp& app, const WizardRunOptions& options = {});
+
+// The program's own options, answered before any window exists: --help (or -h) and
+// --version print on out and give the exit status. Null for anything else, which is left
+// to Qt (-platform, -style, ...).
+std::optional<int> AnswerOwnOptions(int argc, char** argv, std::ostream& out);

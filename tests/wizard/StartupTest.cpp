@@ -2,6 +2,8 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <fstream>
+#include <optional>
+#include <sstream>
 
 #include "VeskBuilder.h"
 #include "WizardTestSupport.h"
@@ -280,4 +282,31 @@ TEST(FileFilterTest, OldFilterListsBecomeQtFilters) {
       {"", ""},
   };
   for (const auto& [old, converted] : cases) EXPECT_EQ(ConvertFileFilter(QString::fromUtf8(old)).toStdString(), converted);
+}
+
+TEST(WizardOptionsTest, HelpAndVersionAreAnsweredQtOptionsLeftToQt) {
+  struct Case {
+    std::vector<std::string> args;
+    std::optional<int> status;
+    std::string out;  // its start
+  } cases[] = {
+      {{"--help"}, 0, "usage: travo-convert "},
+      {{"-h"}, 0, "usage: travo-convert "},
+      {{"-platform", "offscreen", "--version"}, 0, "travo-convert " TRAVO_PROJECT_VERSION "\n"},
+      {{"-platform", "offscreen"}, std::nullopt, ""},
+      {{}, std::nullopt, ""},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> strings = c.args;
+    strings.insert(strings.begin(), "travo-convert");
+    std::vector<char*> argv;
+    for (std::string& s : strings) argv.push_back(s.data());
+    argv.push_back(nullptr);
+    std::ostringstream out;
+    EXPECT_EQ(AnswerOwnOptions(static_cast<int>(strings.size()), argv.data(), out), c.status);
+    EXPECT_EQ(out.str().substr(0, c.out.size()), c.out);
+    if (!c.status) {
+      EXPECT_EQ(out.str(), "");
+    }
+  }
 }
