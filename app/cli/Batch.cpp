@@ -23,8 +23,10 @@
 namespace fs = std::filesystem;
 
 int RecordingCliHost::ShowMessage(const std::string& text, unsigned style) {
-  messages_.push_back(text);
-  return inner_.ShowMessage(text, style);
+  std::optional<QuestionAnswer> answer;
+  const int result = inner_.Show(text, style, answer);
+  messages_.push_back({text, std::move(answer)});
+  return result;
 }
 
 int KindOfInputFile(const std::string& path) {
@@ -179,12 +181,12 @@ std::string LogBlock(const ConversionRun& run) {
   block += "kind: " + std::to_string(run.kind) + (info ? std::string(" ") + info->cliName : std::string()) + "\n";
   block += "input: " + VornGetFullFileName(run.input) + "\n";
   block += "output: " + VornGetFullFileName(run.output) + "\n";
-  for (const std::string& message : run.messages) {
+  for (const ShownMessage& message : run.messages) {
     // Every line of a message indented, blank ones too, so that a blank line only ever
     // ends a block.
     block += "message:\n";
     size_t start = 0;
-    std::string text = message;
+    std::string text = message.text;
     while (!text.empty() && text.back() == '\n') text.pop_back();
     while (start <= text.size()) {
       size_t end = text.find('\n', start);
@@ -193,6 +195,9 @@ std::string LogBlock(const ConversionRun& run) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
       block += "  " + line + "\n";
       start = end + 1;
+    }
+    if (message.answer) {
+      block += std::string("answer: ") + (message.answer->yes ? "yes" : "no") + " (" + message.answer->from + ")\n";
     }
   }
   block += std::string("outcome: ") + OutcomeName(run.outcome);
@@ -322,11 +327,11 @@ int RunConvertFolder(CConvertApp& app, CliHost& host, const FolderOptions& optio
     const std::string fullOutput = VornGetFullFileName(entry.output);
     if (!outputs.insert(fullOutput).second) {
       // Two inputs of one name but different extensions: the first one's output stays.
-      run.messages.push_back("The output " + entry.output + " is already the output of another input.");
-      host.ShowMessage(run.messages.back(), MB_OK);
+      run.messages.push_back({"The output " + entry.output + " is already the output of another input.", {}});
+      host.ShowMessage(run.messages.back().text, MB_OK);
     } else if (std::string error; !MakeFolder(fs::path(entry.output).parent_path().string(), &error)) {
-      run.messages.push_back(error);
-      host.ShowMessage(run.messages.back(), MB_OK);
+      run.messages.push_back({error, {}});
+      host.ShowMessage(run.messages.back().text, MB_OK);
     } else {
       run = ConvertOneFile(app, host, entry.kind, entry.input, entry.output);
     }
@@ -342,7 +347,7 @@ int RunConvertFolder(CConvertApp& app, CliHost& host, const FolderOptions& optio
     }
     ++failed;
     rows.push_back({OutcomeName(run.outcome), entry.input,
-                    run.messages.empty() ? std::string("(no message)") : OneLine(run.messages.front())});
+                    run.messages.empty() ? std::string("(no message)") : OneLine(run.messages.front().text)});
     if (run.outcome == ConversionOutcome::Interrupted || CliHost::Interrupted()) {
       interrupted = true;
       break;

@@ -3,6 +3,7 @@
 // records every message shown on its way to the terminal, the summary of what was
 // written, the log, and the folder form (`convert -o OUTDIR INPUT...`).
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,17 +12,23 @@
 
 class CConvertApp;
 
-// Forwards everything to the command-line host and keeps the text of every message.
+// A message as it was shown, with the answer it got when it was a question.
+struct ShownMessage {
+  std::string text;
+  std::optional<QuestionAnswer> answer;
+};
+
+// Forwards everything to the command-line host and keeps every message with its answer.
 class RecordingCliHost : public IHost {
  public:
   explicit RecordingCliHost(CliHost& inner) : inner_(inner) {}
   int ShowMessage(const std::string& text, unsigned style) override;
   std::unique_ptr<IProgressWindow> OpenProgress() override { return inner_.OpenProgress(); }
-  const std::vector<std::string>& Messages() const { return messages_; }
+  const std::vector<ShownMessage>& Messages() const { return messages_; }
 
  private:
   CliHost& inner_;
-  std::vector<std::string> messages_;
+  std::vector<ShownMessage> messages_;
 };
 
 enum class ConversionOutcome { Converted, Failed, Interrupted };
@@ -30,7 +37,7 @@ enum class ConversionOutcome { Converted, Failed, Interrupted };
 struct ConversionRun {
   int kind = -1;
   std::string input, output;  // as given (shown in the summary and the table)
-  std::vector<std::string> messages;
+  std::vector<ShownMessage> messages;
   ConversionOutcome outcome = ConversionOutcome::Failed;
   double seconds = 0;
   std::string counts;  // what was written, e.g. "2 levels, 5 records, 48 items, 31 value sets"

@@ -18,15 +18,22 @@ void OnInterrupt(int) {
   std::signal(SIGINT, SIG_DFL);
 }
 
-bool AskOnTerminal(const std::string& question) {
-  if (!isatty(STDIN_FILENO)) return false;
-  std::cerr << question << " [y/N] " << std::flush;
-  std::string answer;
-  if (!std::getline(std::cin, answer)) return false;
-  return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+QuestionAnswer AskOnTerminal() {
+  std::cerr << "Answer [y/N] " << std::flush;
+  std::string typed;
+  const bool read = static_cast<bool>(std::getline(std::cin, typed));
+  // The terminal echoed the answer and its newline; elsewhere the prompt's line is ended
+  // here, so that the answered line stands on its own.
+  if (!read || !isatty(STDERR_FILENO)) std::cerr << '\n';
+  if (!read) return {false, "no input"};
+  return {!typed.empty() && (typed[0] == 'y' || typed[0] == 'Y'), "typed"};
 }
 
 }  // namespace
+
+std::string AnsweredLine(const QuestionAnswer& answer) {
+  return std::string("(answered ") + (answer.yes ? "yes" : "no") + ": " + answer.from + ")";
+}
 
 class CliHost::Bar : public IProgressWindow {
  public:
@@ -95,15 +102,30 @@ CliHost::~CliHost() { std::signal(SIGINT, SIG_DFL); }
 
 bool CliHost::Interrupted() { return g_interrupted != 0; }
 
+QuestionAnswer CliHost::Answer() const {
+  if (assumeYes_) return {true, "--yes"};
+  if (!isatty(STDIN_FILENO)) return {false, "standard input is not a terminal"};
+  return AskOnTerminal();
+}
+
 int CliHost::ShowMessage(const std::string& text, unsigned style) {
+  std::optional<QuestionAnswer> answer;
+  return Show(text, style, answer);
+}
+
+int CliHost::Show(const std::string& text, unsigned style, std::optional<QuestionAnswer>& answer) {
   if (openBar_) openBar_->Clear();
   if (blocks_++ > 0) std::fputc('\n', stderr);
   std::fputs(text.c_str(), stderr);
   std::fputc('\n', stderr);
   std::fflush(stderr);
+  answer.reset();
   if ((style & 0xF) != MB_YESNO) return IDOK;
-  if (assumeYes_) return IDYES;
-  return AskOnTerminal("Answer") ? IDYES : IDNO;
+  answer = Answer();
+  // Every question is followed by the answer it got, so that stderr never reads as if
+  // the tool were still waiting.
+  std::cerr << AnsweredLine(*answer) << '\n' << std::flush;
+  return answer->yes ? IDYES : IDNO;
 }
 
 std::unique_ptr<IProgressWindow> CliHost::OpenProgress() { return std::make_unique<Bar>(*this, drawBar_); }

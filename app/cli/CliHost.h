@@ -1,11 +1,27 @@
 #pragma once
 // The command-line tool's host: messages go to stderr verbatim, one block each; the
 // progress window is a bar on stderr drawn only when stderr is a terminal; Ctrl-C acts as
-// the progress window's Cancel.
+// the progress window's Cancel. A question is answered by --yes, on the terminal, or No
+// when there is no terminal to ask on, and shown with the answer it got:
+//
+//   Do you want to replace it?
+//   (answered no: standard input is not a terminal)
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "libs/util/Host.h"
+
+// A question's answer and where it came from: "--yes", "typed" (on the terminal), "no
+// input" (the terminal's input ended before an answer) or "standard input is not a
+// terminal" (a file, a pipe, or closed).
+struct QuestionAnswer {
+  bool yes = false;
+  std::string from;
+};
+
+// The line shown on stderr under a question: "(answered yes: --yes)".
+std::string AnsweredLine(const QuestionAnswer& answer);
 
 class CliHost : public IHost {
  public:
@@ -14,6 +30,8 @@ class CliHost : public IHost {
   ~CliHost() override;
 
   int ShowMessage(const std::string& text, unsigned style) override;
+  // ShowMessage that also gives back the answer of a question (MB_YESNO) in answer.
+  int Show(const std::string& text, unsigned style, std::optional<QuestionAnswer>& answer);
   std::unique_ptr<IProgressWindow> OpenProgress() override;
 
   // True once the user pressed Ctrl-C.
@@ -21,6 +39,8 @@ class CliHost : public IHost {
 
  private:
   class Bar;
+  QuestionAnswer Answer() const;
+
   bool assumeYes_;
   bool drawBar_;
   int blocks_ = 0;

@@ -23,18 +23,27 @@ TEST(CliHost, CtrlCPressesCancelOnce) {
 }
 
 TEST(CliHost, QuestionsWithoutATerminalAnswerNoUnlessYesWasGiven) {
+  // On a terminal the cautious host would wait for an answer (question_tests asks there).
+  const bool terminal = isatty(STDIN_FILENO);
   testing::internal::CaptureStderr();
-  CliHost cautious(false, true);
-  const int answer = cautious.ShowMessage("Replace it?", MB_YESNO);
-  if (!isatty(STDIN_FILENO)) {
-    EXPECT_EQ(answer, IDNO);
+  if (!terminal) {
+    CliHost cautious(false, true);
+    std::optional<QuestionAnswer> answer;
+    EXPECT_EQ(cautious.Show("Replace it?", MB_YESNO, answer), IDNO);
+    ASSERT_TRUE(answer);
+    EXPECT_FALSE(answer->yes);
+    EXPECT_EQ(answer->from, "standard input is not a terminal");
   }
   CliHost agreeing(true, true);
   EXPECT_EQ(agreeing.ShowMessage("Replace it?", MB_YESNO), IDYES);
-  EXPECT_EQ(agreeing.ShowMessage("Done.", MB_OK), IDOK);
-  // Each message verbatim, blocks apart; no progress bar without a terminal.
+  std::optional<QuestionAnswer> answer;
+  EXPECT_EQ(agreeing.Show("Done.", MB_OK, answer), IDOK);
+  EXPECT_FALSE(answer) << "a message that asks nothing has no answer";
+  // Each message verbatim, blocks apart, a question followed by its answer; no progress
+  // bar without a terminal.
   auto progress = agreeing.OpenProgress();
   progress->SetStatus("Converting ...");
   progress->SetPos(50);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Replace it?\nReplace it?\n\nDone.\n");
+  const std::string cautiousPart = terminal ? "" : "Replace it?\n(answered no: standard input is not a terminal)\n";
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), cautiousPart + "Replace it?\n(answered yes: --yes)\n\nDone.\n");
 }

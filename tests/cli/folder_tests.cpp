@@ -293,9 +293,9 @@ TEST(CliSummary, OneLineOnStdoutAfterEachConversionUnlessQuiet) {
        "wrote " + dir.file("forms.fmf") + " and " + dir.file("forms.dcf") +
            ": 1 level, 1 record, 2 items, 1 value set, 1 form" + time,
        ""},
-      // The question answered by --yes is still shown, as ever.
+      // The question answered by --yes is still shown, with its answer.
       {{"convert", "--quiet", "--yes", dir.file("survey.ddw"), dir.file("survey.dcf")}, "",
-       dir.file("survey.dcf") + "\n\nThis file already exists.\nDo you want to replace it?\n\n"
+       dir.file("survey.dcf") + "\n\nThis file already exists.\nDo you want to replace it?\n(answered yes: --yes)\n\n"
            "ORVA 4.1 Dictionary successfully converted.\n"},
       // A failure prints no summary.
       {{"convert", dir.file("absent.ddw"), dir.file("absent.dcf")}, "", ""},
