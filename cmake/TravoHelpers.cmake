@@ -45,3 +45,25 @@ function(travo_add_fuzzer name)
   set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 900)
   file(MAKE_DIRECTORY ${work})
 endfunction()
+
+# A man page kept beside its program's code as NAME.1.in: written into the build folder's
+# man/ with the project's version filled in, and installed into section 1.
+#   travo_add_man_page(app/cli/travo-convert-cli.1.in)
+function(travo_add_man_page source)
+  get_filename_component(name ${source} NAME_WLE)
+  configure_file(${source} ${PROJECT_BINARY_DIR}/man/${name} @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/man/${name} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endfunction()
+
+# The width of a PNG picture, read from its header, in out_var.
+function(travo_png_width png out_var)
+  file(READ ${png} header LIMIT 24 HEX)
+  string(SUBSTRING "${header}" 32 8 width)
+  string(SUBSTRING "${header}" 40 8 height)
+  math(EXPR width "0x${width}")
+  math(EXPR height "0x${height}")
+  if(NOT width EQUAL height)
+    message(FATAL_ERROR "${png} is ${width}x${height}: an application icon is square")
+  endif()
+  set(${out_var} ${width} PARENT_SCOPE)
+endfunction()

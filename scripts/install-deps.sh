@@ -11,6 +11,9 @@ packages=(
   xvfb xauth                     # the wizard's screenshots and a display for it on a server
   fonts-dejavu-core fontconfig   # the fonts forms are measured with, the same on every machine
   chromium                       # renders the forms preview in its test
+  dpkg-dev                       # cpack -G DEB: dpkg-shlibdeps finds the package's dependencies
+  groff-base man-db              # the man pages' test renders them
+  desktop-file-utils             # the package test validates the desktop entry
 )
 
 missing=()
