@@ -13,6 +13,8 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <map>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -385,8 +387,56 @@ TEST(CliCompare, ExamplesAndTheirConversionsHoldTheSame) {
       EXPECT_EQ(c.lostInOrva31.count(difference["what"].get<std::string>()), 1u) << difference.dump();
     }
   }
-  // The conversions made to read the ORVA 3.1 and VESK files left nothing behind.
+  // Reading the ORVA 3.1 and VESK files left nothing in the temporary folder.
   EXPECT_TRUE(temporary.empty());
+}
+
+// TMPDIR naming a folder that does not exist, for the life of this object: a program run
+// meanwhile cannot make anything in a temporary folder.
+class NoTempFolder {
+ public:
+  explicit NoTempFolder(const std::string& missing) {
+    if (const char* previous = std::getenv("TMPDIR")) previous_ = previous;
+    setenv("TMPDIR", missing.c_str(), 1);
+  }
+  ~NoTempFolder() {
+    if (previous_) {
+      setenv("TMPDIR", previous_->c_str(), 1);
+    } else {
+      unsetenv("TMPDIR");
+    }
+  }
+  NoTempFolder(const NoTempFolder&) = delete;
+  NoTempFolder& operator=(const NoTempFolder&) = delete;
+
+ private:
+  std::optional<std::string> previous_;
+};
+
+// Every format is read in memory: compare needs no temporary folder and leaves the
+// folder of its inputs as it was.
+TEST(CliCompare, ReadsEveryFormatWithoutWritingAnything) {
+  TempDir dir, scratch;
+  Inputs inputs(dir);
+  ASSERT_TRUE(inputs.ok);
+  const auto snapshot = [&] {
+    std::map<std::string, std::pair<uintmax_t, fs::file_time_type>> files;
+    for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+      files[entry.path().string()] = {entry.is_regular_file() ? entry.file_size() : 0, entry.last_write_time()};
+    }
+    return files;
+  };
+  const auto before = snapshot();
+  NoTempFolder noTemp(scratch.file("no-such-folder"));
+  for (const char* file : {"orva31.dd", "orva41.ddw", "vesk.dic", "work.wst", "travo.dcf"}) {
+    SCOPED_TRACE(file);
+    ProcessResult r = Cli(scratch, {"compare", dir.file(file), dir.file(file)});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "");
+  }
+  EXPECT_EQ(snapshot(), before);
+  EXPECT_FALSE(fs::exists(scratch.file("no-such-folder")));
 }
 
 // A file is read as what it holds, whatever its name says.
