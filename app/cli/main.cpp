@@ -61,7 +61,8 @@ const char kUsage[] =
     "  --quiet       draw no progress bar, print no summary of what was written\n"
     "  --log FILE    append a record of every conversion to FILE\n"
     "  -o OUTDIR     convert every INPUT (files, folders walked) into OUTDIR; without --kind\n"
-    "                .dd, .ddw and .dic/.wst become .dcf, .dcf becomes .dd\n"
+    "                each file's content decides: ORVA and VESK dictionaries become .dcf,\n"
+    "                Travo dictionaries .dd\n"
     "  --oem-codepage CP   code page of the old files' texts (default CP850)\n";
 
 int UsageError(const std::string& why) {

@@ -317,6 +317,7 @@ TEST(CliCompare, UnreadableInputsAndUsageErrors) {
   WriteFile(dir.file("notes.txt"), "Some notes, not a dictionary.\n");
   WriteFile(dir.file("broken.dcf"), "[Dictionary]\nVersion=Travo 4.0\n[Nonsense\n");
   WriteFile(dir.file("short.dd"), "ORVADDF ");
+  WriteFile(dir.file("notes.ddw"), "Some notes under a dictionary's name.\n");
   struct Case {
     std::string bad;
     std::string message;  // a part of stderr
@@ -324,6 +325,8 @@ TEST(CliCompare, UnreadableInputsAndUsageErrors) {
   const Case cases[] = {
       {dir.file("absent.dcf"), dir.file("absent.dcf")},
       {dir.file("notes.txt"), dir.file("notes.txt") + ": not a dictionary this tool knows"},
+      // Not an empty ORVA 4.1 dictionary, whatever its name says.
+      {dir.file("notes.ddw"), dir.file("notes.ddw") + ": not a dictionary this tool knows"},
       {dir.file("broken.dcf"), "line 3"},
       {dir.file("short.dd"), "short.dd"},
       {dir.file("forms.fmf"), "forms file, not a dictionary"},
