@@ -12,6 +12,7 @@ class CSpecFile;
 class CDictItem;
 class CDictVSet;
 class CDictValue;
+class CProgressDlg;
 namespace dd {
 class ClaimBudget;
 }
@@ -62,6 +63,10 @@ class CConvertApp {
   bool ConvertVESK(const CVornString& input, const CVornString& output, bool forms);  // 3, 4
 
   // Kind 0 helpers (ORVA 3.1 to Travo).
+  // The dictionary as the conversion builds it, read into dict (a fresh one) and
+  // validated, nothing written; progress is opened and stepped and Cancel polled as the
+  // conversion does. False after the message that says why, or on Cancel.
+  bool ReadORVA31Dict(const CVornString& input, CDataDict& dict, CProgressDlg& progress);
   // budget: what the file's tables have left to give; records that claim more are unreadable.
   int ConvertORVA31Record(int record, CDictRecord* target, dd::ClaimBudget& budget);
   void RemoveCommonOverlaps(CDataDict* dict);

@@ -214,3 +214,9 @@ std::string DetectedNothingOf(const std::string& path) {
   if (DetectFileFormat(path) != FileFormat::Unknown || FormatFromExtension(path) != FileFormat::Unknown) return {};
   return NotADictionaryMessage(path);
 }
+
+std::string UnknownContentOf(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec) || DetectFileFormat(path) != FileFormat::Unknown) return {};
+  return NotADictionaryMessage(path);
+}

@@ -61,6 +61,12 @@ class ResolvedInput {
 // True when a file of format is an input of conversion kind (0 to 5).
 bool FormatFitsKind(FileFormat format, int kind);
 
+// The message for path when it is a regular file whose content shows none of the
+// formats, whatever its extension names; empty otherwise. The commands that would take
+// such a file as its extension says (and an ORVA 4.1 reader makes an empty dictionary of
+// any text) refuse it with this.
+std::string UnknownContentOf(const std::string& path);
+
 // The message for path when it is a regular file that neither its content nor its
 // extension shows to be of a known kind; empty otherwise (a missing file is left to the
 // readers, which say so in their words).

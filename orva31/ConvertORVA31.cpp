@@ -124,7 +124,7 @@ int ItemEnd(const CDictItem& item) { return item.GetStart() + item.GetLen() * it
 
 }  // namespace
 
-bool CConvertApp::ConvertORVA31Dict(const CVornString& input, const CVornString& output) {
+bool CConvertApp::ReadORVA31Dict(const CVornString& input, CDataDict& dict, CProgressDlg& progress) {
   // Paths keep their letter case here: upper case only for the dictionary's label.
   const std::string base = orva31::WithoutExtension(input);
   CVornString label = orva31::FileNamePart(base);
@@ -142,10 +142,8 @@ bool CConvertApp::ConvertORVA31Dict(const CVornString& input, const CVornString&
     return false;
   }
 
-  CProgressDlg progress;
   orva31::OpenProgress(progress, info.numRecords + 2);
 
-  CDataDict dict;
   dict.SetLabel(label);
   CVornString name = label;
   name.MakeName();
@@ -184,10 +182,17 @@ bool CConvertApp::ConvertORVA31Dict(const CVornString& input, const CVornString&
   CDDRuleMgr rules;
   rules.SetCurrDict(&dict);
   rules.IsValid(&dict, false, true, false);  // reports nothing here; the dictionary is saved as read
-  if (progress.CheckCancelButton()) return false;
+  return !progress.CheckCancelButton();
+}
+
+bool CConvertApp::ConvertORVA31Dict(const CVornString& input, const CVornString& output) {
+  CDataDict dict;
+  CProgressDlg progress;
+  if (!ReadORVA31Dict(input, dict, progress)) return false;
 
   progress.SetStatus(IDS_SAVING);
-  progress.SetPos(info.numRecords + 2);
+  // The last step: the id items, each record and the validation came before.
+  progress.SetPos(dict.GetLevel(0)->GetNumRecords() + 2);
   const bool saved = dict.Save(output);
   m_sMessage.LoadString(saved ? IDS_CONVERTED : IDS_NOT_CONVERTED);
   if (saved)

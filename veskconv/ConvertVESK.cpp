@@ -191,6 +191,36 @@ std::unique_ptr<Dic> CVeskVornConv::LoadVeskDictionary(const CString& inputPath)
   return dic;
 }
 
+std::unique_ptr<Dic> CVeskVornConv::BuildDictionary(const CString& inputPath, bool showProgress, CProgressDlg& dialog) {
+  std::unique_ptr<Dic> dic = LoadVeskDictionary(inputPath);
+  if (!dic) return nullptr;
+
+  PrepareIdItems(*dic);
+  m_pDataDict = new CDataDict;
+  if (showProgress) {
+    dialog.SetRange(1, dic->numVars);
+    dialog.SetStep(1);
+  }
+  MakeDictHeader(*dic);
+  MakeRecords(*dic, showProgress, &dialog);
+
+  if (showProgress) dialog.SetStatus(IDS_VALIDATING);
+  CDDRuleMgr rules;
+  rules.SetCurrDict(m_pDataDict);
+  rules.IsValid(m_pDataDict, false, true, false);  // advisory: saved whatever it says
+  return dic;
+}
+
+std::unique_ptr<CDataDict> CVeskVornConv::ReadDictionary(const CString& inputPath) {
+  CProgressDlg dialog;
+  InitSpecialValues();
+  if (!BuildDictionary(inputPath, false, dialog)) return nullptr;
+  std::unique_ptr<CDataDict> dict(m_pDataDict);
+  m_pDataDict = nullptr;
+  dict->BuildNameList();
+  return dict;
+}
+
 bool CVeskVornConv::Convert(CString inputPath, CString outputPath, bool showProgress, bool wantForms) {
   const CString dcfPath = DcfPathFor(outputPath);
   const CString fmfPath = FmfPathFor(outputPath);
@@ -203,23 +233,8 @@ bool CVeskVornConv::Convert(CString inputPath, CString outputPath, bool showProg
   InitSpecialValues();
   if (!CheckOutputsWritable(dcfPath, fmfPath, wantForms)) return false;
 
-  std::unique_ptr<Dic> dic = LoadVeskDictionary(inputPath);
+  std::unique_ptr<Dic> dic = BuildDictionary(inputPath, showProgress, dialog);
   if (!dic) return false;
-
-  PrepareIdItems(*dic);
-  m_pDataDict = new CDataDict;
-  m_pDataDict->SetName(dcfPath);
-  if (showProgress) {
-    dialog.SetRange(1, dic->numVars);
-    dialog.SetStep(1);
-  }
-  MakeDictHeader(*dic);
-  MakeRecords(*dic, showProgress, &dialog);
-
-  if (showProgress) dialog.SetStatus(IDS_VALIDATING);
-  CDDRuleMgr rules;
-  rules.SetCurrDict(m_pDataDict);
-  rules.IsValid(m_pDataDict, false, true, false);  // advisory: saved whatever it says
 
   if (showProgress) {
     dialog.SetStatus(IDS_SAVING);

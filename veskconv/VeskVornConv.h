@@ -1,7 +1,7 @@
 #pragma once
 // CVeskVornConv: a loaded VESK dictionary into a Travo dictionary (conversion kind 3) and,
 // for kind 4, into a Travo forms file. One converter serves one conversion: construct it,
-// call Convert once, destroy it.
+// call Convert (or ReadDictionary) once, destroy it.
 //
 // The work is split by what it builds:
 //   ConvertVESK.cpp    the driver: phases, output names, reading-phase messages, headers
@@ -55,6 +55,9 @@ class CVeskVornConv {
   // The whole conversion: true when it ran to the end, false on any failure or Cancel.
   // Messages and progress go through the installed host.
   bool Convert(CString inputPath, CString outputPath, bool showProgress, bool wantForms);
+  // The Travo dictionary the conversion would save, built and validated in memory with
+  // nothing written and no progress shown; null after the message that says why.
+  std::unique_ptr<CDataDict> ReadDictionary(const CString& inputPath);
   // True once the Travo dictionary file has been written whole (also when a Cancel came
   // after that).
   bool DictionarySaved() const { return m_bDictSaved; }
@@ -142,6 +145,10 @@ class CVeskVornConv {
   // Reading phase; false after its message.
   bool CheckOutputsWritable(const CString& dcfPath, const CString& fmfPath, bool wantForms);
   std::unique_ptr<Dic> LoadVeskDictionary(const CString& inputPath);
+  // The VESK dictionary loaded and the Travo dictionary (m_pDataDict) built from it and
+  // validated; null after the message that says why. Returns the VESK dictionary, which
+  // the forms are made from.
+  std::unique_ptr<Dic> BuildDictionary(const CString& inputPath, bool showProgress, CProgressDlg& dialog);
   bool SectionLevelsKnown(Dic& dic);
   bool VariablesNamed(Dic& dic);
   bool SaveDictionary(const CString& dcfPath);

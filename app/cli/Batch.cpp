@@ -14,6 +14,7 @@
 #include <set>
 
 #include "app/ConvertApp.h"
+#include "app/DetectFormat.h"
 #include "libs/dict/DataDict.h"
 #include "libs/forms/FormFile.h"
 #include "libs/util/FileNames.h"
@@ -23,19 +24,32 @@
 namespace fs = std::filesystem;
 
 int RecordingCliHost::ShowMessage(const std::string& text, unsigned style) {
+  std::string shown = text;
+  if (!readPath_.empty()) {
+    for (size_t at = 0; (at = shown.find(readPath_, at)) != std::string::npos; at += givenPath_.size()) {
+      shown.replace(at, readPath_.size(), givenPath_);
+    }
+  }
   std::optional<QuestionAnswer> answer;
-  const int result = inner_.Show(text, style, answer);
-  messages_.push_back({text, std::move(answer)});
+  const int result = inner_.Show(shown, style, answer);
+  messages_.push_back({shown, std::move(answer)});
   return result;
 }
 
-int KindOfInputFile(const std::string& path) {
-  const std::string ext = GetLowerFileExtension(path);
-  if (ext == "dd") return KIND_ORVA31_TO_TRAVO;
-  if (ext == "ddw") return KIND_ORVA41_TO_TRAVO;
-  if (ext == "dcf") return KIND_TRAVO_TO_ORVA31;
-  if (ext == "dic" || ext == "wst") return KIND_VESK_TO_TRAVO;
-  return -1;
+void RecordingCliHost::NameAs(const std::string& readPath, const std::string& givenPath) {
+  readPath_ = readPath;
+  givenPath_ = givenPath;
+}
+
+int KindOfInputFormat(FileFormat format) {
+  switch (format) {
+    case FileFormat::Orva31: return KIND_ORVA31_TO_TRAVO;
+    case FileFormat::Orva41: return KIND_ORVA41_TO_TRAVO;
+    case FileFormat::TravoDict: return KIND_TRAVO_TO_ORVA31;
+    case FileFormat::VeskDict:
+    case FileFormat::VeskWork: return KIND_VESK_TO_TRAVO;
+    default: return -1;
+  }
 }
 
 const char* OutputExtensionOfKind(int kind) {
@@ -119,11 +133,16 @@ ConversionRun ConvertOneFile(CConvertApp& app, CliHost& host, int kind, const st
   run.kind = kind;
   run.input = input;
   run.output = output;
+  // A file whose content shows a kind that fits is read as such, through a link with the
+  // right extension when its own says otherwise; its messages name the file as given.
+  ResolvedInput resolved(input);
+  const bool throughLink = resolved.overruled() && FormatFitsKind(resolved.format(), kind);
   RecordingCliHost recorder(host);
   ScopedHost installed(recorder);
   const auto start = std::chrono::steady_clock::now();
-  const CVornString fullInput = VornGetFullFileName(input);
+  const CVornString fullInput = VornGetFullFileName(throughLink ? resolved.path() : input);
   const CVornString fullOutput = VornGetFullFileName(output);
+  if (throughLink) recorder.NameAs(fullInput, VornGetFullFileName(input));
   bool checked = true;
   if (kind != KIND_TRAVO_TO_VESK) {
     // The same checks the wizard makes at Finish; each explains itself when it refuses.
@@ -229,7 +248,26 @@ struct FolderEntry {
   int kind = -1;
   std::string skipped;  // why it is not converted, when it is not
   bool missing = false;  // given, but there is no such file: a failure
+  std::string refused;  // why it fails unread (its extension names a format its content is not)
 };
+
+// Without a forced kind the content decides; a file whose content shows no format fails
+// when its extension names an input format (as given alone, it is refused) and is skipped
+// otherwise.
+void ChooseKind(const FolderOptions& options, FolderEntry& entry) {
+  if (options.kind >= 0) {
+    entry.kind = options.kind;
+    return;
+  }
+  const FileFormat content = DetectFileFormat(entry.input);
+  entry.kind = KindOfInputFormat(content);
+  if (entry.kind >= 0) return;
+  if (content == FileFormat::Unknown && KindOfInputFormat(FormatFromExtension(entry.input)) >= 0) {
+    entry.refused = NotADictionaryMessage(entry.input);
+  } else {
+    entry.skipped = "no known kind";
+  }
+}
 
 bool IsInside(const fs::path& path, const fs::path& folder) {
   auto p = path.begin();
@@ -253,9 +291,7 @@ std::vector<FolderEntry> ListFiles(const FolderOptions& options) {
       entry.missing = true;
     } else if (!fs::is_regular_file(shown, statError)) {
       entry.skipped = "not a regular file";
-    } else if ((entry.kind = options.kind >= 0 ? options.kind : KindOfInputFile(entry.input)) < 0) {
-      entry.skipped = "no known kind";
-    } else {
+    } else if (ChooseKind(options, entry); entry.kind >= 0) {
       entry.output = (fs::path(options.outDir) / relative).replace_extension(OutputExtensionOfKind(entry.kind)).string();
     }
     entries.push_back(std::move(entry));
@@ -312,8 +348,10 @@ int RunConvertFolder(CConvertApp& app, CliHost& host, const FolderOptions& optio
       ++skipped;
       continue;
     }
-    if (entry.missing) {
-      const std::string message = "There is no file or folder " + entry.input + ".";
+    if (entry.missing || !entry.refused.empty()) {
+      // Refused before any conversion, as the single-file form refuses: not logged.
+      const std::string message =
+          entry.missing ? "There is no file or folder " + entry.input + "." : entry.refused;
       host.ShowMessage(message, MB_OK);
       rows.push_back({"failed", entry.input, message});
       ++failed;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DetectFormat.h"
 #include "app/cli/CliHost.h"
 #include "libs/util/Host.h"
 
@@ -22,13 +23,17 @@ struct ShownMessage {
 class RecordingCliHost : public IHost {
  public:
   explicit RecordingCliHost(CliHost& inner) : inner_(inner) {}
+  // The text is shown and kept with every readPath (see NameAs) replaced by givenPath.
   int ShowMessage(const std::string& text, unsigned style) override;
   std::unique_ptr<IProgressWindow> OpenProgress() override { return inner_.OpenProgress(); }
   const std::vector<ShownMessage>& Messages() const { return messages_; }
+  // Messages name givenPath where the converter names readPath (a link read in its place).
+  void NameAs(const std::string& readPath, const std::string& givenPath);
 
  private:
   CliHost& inner_;
   std::vector<ShownMessage> messages_;
+  std::string readPath_, givenPath_;
 };
 
 enum class ConversionOutcome { Converted, Failed, Interrupted };
@@ -43,14 +48,16 @@ struct ConversionRun {
   std::string counts;  // what was written, e.g. "2 levels, 5 records, 48 items, 31 value sets"
 };
 
-// The kind of a file given to the folder form: today its extension decides (.dd 0, .ddw 1,
-// .dcf 2, .dic and .wst 3); -1 when none does.
-int KindOfInputFile(const std::string& path);
+// The conversion kind that takes a file of format as input (ORVA 3.1 0, ORVA 4.1 1, Travo
+// dictionary 2, VESK 3); -1 for none.
+int KindOfInputFormat(FileFormat format);
 // The extension (without the point) of the output of kind: dcf, dd, fmf or dic.
 const char* OutputExtensionOfKind(int kind);
 
 // Makes the wizard's file-name checks, then converts with every message recorded and
-// the time taken; on success counts what was written.
+// the time taken; on success counts what was written. An input whose content is a format
+// that kind reads is read as such, whatever its extension; the run, its messages and the
+// log name it as given.
 ConversionRun ConvertOneFile(CConvertApp& app, CliHost& host, int kind, const std::string& input,
                              const std::string& output);
 

@@ -1,7 +1,5 @@
 #include "app/cli/Compare.h"
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <iostream>
 
@@ -11,7 +9,9 @@
 #include "app/DetectFormat.h"
 #include "libs/dict/DataDict.h"
 #include "libs/util/Host.h"
+#include "libs/util/ProgressDlg.h"
 #include "orva41/ORVA41Reader.h"
+#include "veskconv/VeskVornConv.h"
 
 namespace {
 
@@ -219,33 +219,21 @@ class CollectingHost : public CSilentHost {
   }
 };
 
-// ORVA 3.1 and VESK dictionaries: their conversion into a Travo dictionary in a private
-// temporary folder, read back; the folder is removed.
-std::unique_ptr<CDataDict> ConvertAndRead(int kind, const std::string& input, std::string& error) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  std::string folder = (fs::temp_directory_path(ec) / "travo-compare-XXXXXX").string();
-  if (ec || !mkdtemp(folder.data())) {
-    error = "cannot make a temporary folder to read " + input;
-    return nullptr;
-  }
+// ORVA 3.1 and VESK dictionaries: read by their converters into the dictionary they
+// would save, nothing written. The converters' messages are the error when they fail.
+std::unique_ptr<CDataDict> ReadByConverter(FileFormat format, const std::string& input, std::string& error) {
+  CollectingHost host;
+  ScopedHost installed(host);
   std::unique_ptr<CDataDict> dict;
-  {
-    CollectingHost host;
-    ScopedHost installed(host);
+  if (format == FileFormat::Orva31) {
     CConvertApp app;
-    const std::string output = (fs::path(folder) / "compare.dcf").string();
-    if (app.RunConversion(kind, input, output)) {
-      dict = std::make_unique<CDataDict>();
-      if (!dict->Open(output, true)) {
-        error = dict->GetLastError();
-        dict.reset();
-      }
-    } else {
-      error = host.messages.empty() ? "cannot read " + input : host.messages;
-    }
+    CProgressDlg progress;
+    dict = std::make_unique<CDataDict>();
+    if (!app.ReadORVA31Dict(input, *dict, progress)) dict.reset();
+  } else {
+    dict = CVeskVornConv().ReadDictionary(input);
   }
-  fs::remove_all(folder, ec);
+  if (!dict) error = host.messages.empty() ? "cannot read " + input : host.messages;
   return dict;
 }
 
@@ -268,6 +256,8 @@ std::unique_ptr<CDataDict> LoadAnyDictionary(const std::string& path, std::strin
     error = path + ": cannot be read (no such file, or not a regular file)";
     return nullptr;
   }
+  // Read as its extension says, such a file could pass for an empty dictionary.
+  if (error = UnknownContentOf(path); !error.empty()) return nullptr;
   ResolvedInput input(path);
   std::unique_ptr<CDataDict> dict;
   switch (input.format()) {
@@ -286,11 +276,9 @@ std::unique_ptr<CDataDict> LoadAnyDictionary(const std::string& path, std::strin
       break;
     }
     case FileFormat::Orva31:
-      dict = ConvertAndRead(KIND_ORVA31_TO_TRAVO, input.path(), error);
-      break;
     case FileFormat::VeskDict:
     case FileFormat::VeskWork:
-      dict = ConvertAndRead(KIND_VESK_TO_TRAVO, input.path(), error);
+      dict = ReadByConverter(input.format(), input.path(), error);
       break;
     case FileFormat::TravoForms:
       error = path + ": a Travo forms file, not a dictionary";

@@ -86,9 +86,10 @@ const std::vector<CommandHelp>& Commands() {
         "convert [--kind K] [--yes] [--quiet] [--oem-codepage CP] [--log FILE] -o OUTDIR INPUT..."},
        "convert a dictionary, or every dictionary of files and folders",
        "Converts the dictionary INPUT into OUTPUT, or with -o every INPUT (files, and folders with all their "
-       "subfolders) into OUTDIR. Without --kind the extensions decide, letter case ignored: .dd to .dcf, .ddw to "
-       ".dcf, .dcf to .dd, .dic or .wst to .dcf or .fmf; in the folder form .dd, .ddw, .dic and .wst become "
-       ".dcf and .dcf becomes .dd. An existing output is replaced only when the question is answered yes: by "
+       "subfolders) into OUTDIR. Without --kind each file's content decides: ORVA 3.1, ORVA 4.1 and VESK "
+       "dictionaries become .dcf (a VESK dictionary .fmf when OUTPUT ends in .fmf), Travo dictionaries .dd; a "
+       "file of no format this tool knows is refused, and in the folder form a file that neither holds nor is "
+       "named as a known format is skipped and listed. An existing output is replaced only when the question is answered yes: by "
        "--yes, or on the terminal; without a terminal the answer is no. Every question is shown on stderr with "
        "the answer it got, e.g. \"(answered no: standard input is not a terminal)\".",
        {{"--kind K",

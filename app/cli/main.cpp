@@ -101,19 +101,18 @@ std::string ParseConvertOptions(const std::vector<std::string>& args, ConvertOpt
   }
   if (options.outDir) return CheckOutputFolder(*options.outDir, options.files);
   if (options.files.size() != 2) return "convert needs an INPUT and an OUTPUT file";
-  // The content of the input decides its kind when it shows one; where the extension
-  // says otherwise a link with the right extension stands in for it.
+  // The content of the input decides its kind when it shows one (ConvertOneFile reads it
+  // as such).
   options.input = std::make_shared<ResolvedInput>(options.files[0]);
   const ResolvedInput& input = *options.input;
   if (options.kind < 0) {
-    if (!DetectedNothingOf(options.files[0]).empty()) return {};  // refused by RunConvert
+    if (!UnknownContentOf(options.files[0]).empty()) return {};  // refused by RunConvert
     options.kind = ConversionKindFromExtensions(input.path(), options.files[1]);
     if (options.kind < 0) return "cannot tell the conversion kind from the extensions; give --kind";
   }
   if (input.overruled() && FormatFitsKind(input.format(), options.kind)) {
     std::cerr << "note: " << options.files[0] << " is " << FormatDescription(input.format())
               << "; converting it as such\n";
-    options.files[0] = input.path();
   }
   return {};
 }
@@ -122,7 +121,7 @@ int RunConvert(const std::vector<std::string>& args, std::string& usageError) {
   ConvertOptions options;
   if (std::string error = ParseConvertOptions(args, options); !error.empty()) return UsageProblem(usageError, error);
   if (options.kind < 0 && options.input) {
-    std::cerr << DetectedNothingOf(options.files[0]) << '\n';
+    std::cerr << UnknownContentOf(options.files[0]) << '\n';
     return kExitFailed;
   }
   if (!options.codePage.empty() && !SetOemCodePage(options.codePage)) {
@@ -155,9 +154,7 @@ int RunConvert(const std::vector<std::string>& args, std::string& usageError) {
     std::cerr << "travo-convert-cli: " << error << '\n';
     return kExitFailed;
   }
-  ConversionRun run = ConvertOneFile(app, host, options.kind, options.files[0], options.files[1]);
-  // The log names the input as given, not the link read in its place.
-  if (options.input && options.input->overruled()) run.input = VornGetFullFileName(options.input->given());
+  const ConversionRun run = ConvertOneFile(app, host, options.kind, options.files[0], options.files[1]);
   if (std::string error; log.IsOpen() && !log.Append(run, error)) std::cerr << "travo-convert-cli: " << error << '\n';
   // The summary goes to stdout: stderr holds the conversion's own messages only.
   if (run.outcome == ConversionOutcome::Converted && !options.quiet) std::cout << SummaryLine(run) << '\n' << std::flush;

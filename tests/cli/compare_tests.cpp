@@ -13,6 +13,8 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <map>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -315,6 +317,7 @@ TEST(CliCompare, UnreadableInputsAndUsageErrors) {
   WriteFile(dir.file("notes.txt"), "Some notes, not a dictionary.\n");
   WriteFile(dir.file("broken.dcf"), "[Dictionary]\nVersion=Travo 4.0\n[Nonsense\n");
   WriteFile(dir.file("short.dd"), "ORVADDF ");
+  WriteFile(dir.file("notes.ddw"), "Some notes under a dictionary's name.\n");
   struct Case {
     std::string bad;
     std::string message;  // a part of stderr
@@ -322,6 +325,8 @@ TEST(CliCompare, UnreadableInputsAndUsageErrors) {
   const Case cases[] = {
       {dir.file("absent.dcf"), dir.file("absent.dcf")},
       {dir.file("notes.txt"), dir.file("notes.txt") + ": not a dictionary this tool knows"},
+      // Not an empty ORVA 4.1 dictionary, whatever its name says.
+      {dir.file("notes.ddw"), dir.file("notes.ddw") + ": not a dictionary this tool knows"},
       {dir.file("broken.dcf"), "line 3"},
       {dir.file("short.dd"), "short.dd"},
       {dir.file("forms.fmf"), "forms file, not a dictionary"},
@@ -385,8 +390,56 @@ TEST(CliCompare, ExamplesAndTheirConversionsHoldTheSame) {
       EXPECT_EQ(c.lostInOrva31.count(difference["what"].get<std::string>()), 1u) << difference.dump();
     }
   }
-  // The conversions made to read the ORVA 3.1 and VESK files left nothing behind.
+  // Reading the ORVA 3.1 and VESK files left nothing in the temporary folder.
   EXPECT_TRUE(temporary.empty());
+}
+
+// TMPDIR naming a folder that does not exist, for the life of this object: a program run
+// meanwhile cannot make anything in a temporary folder.
+class NoTempFolder {
+ public:
+  explicit NoTempFolder(const std::string& missing) {
+    if (const char* previous = std::getenv("TMPDIR")) previous_ = previous;
+    setenv("TMPDIR", missing.c_str(), 1);
+  }
+  ~NoTempFolder() {
+    if (previous_) {
+      setenv("TMPDIR", previous_->c_str(), 1);
+    } else {
+      unsetenv("TMPDIR");
+    }
+  }
+  NoTempFolder(const NoTempFolder&) = delete;
+  NoTempFolder& operator=(const NoTempFolder&) = delete;
+
+ private:
+  std::optional<std::string> previous_;
+};
+
+// Every format is read in memory: compare needs no temporary folder and leaves the
+// folder of its inputs as it was.
+TEST(CliCompare, ReadsEveryFormatWithoutWritingAnything) {
+  TempDir dir, scratch;
+  Inputs inputs(dir);
+  ASSERT_TRUE(inputs.ok);
+  const auto snapshot = [&] {
+    std::map<std::string, std::pair<uintmax_t, fs::file_time_type>> files;
+    for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+      files[entry.path().string()] = {entry.is_regular_file() ? entry.file_size() : 0, entry.last_write_time()};
+    }
+    return files;
+  };
+  const auto before = snapshot();
+  NoTempFolder noTemp(scratch.file("no-such-folder"));
+  for (const char* file : {"orva31.dd", "orva41.ddw", "vesk.dic", "work.wst", "travo.dcf"}) {
+    SCOPED_TRACE(file);
+    ProcessResult r = Cli(scratch, {"compare", dir.file(file), dir.file(file)});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "");
+  }
+  EXPECT_EQ(snapshot(), before);
+  EXPECT_FALSE(fs::exists(scratch.file("no-such-folder")));
 }
 
 // A file is read as what it holds, whatever its name says.

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <regex>
 #include <sstream>
 
@@ -164,6 +166,113 @@ TEST(CliFolder, ConvertsGoodFilesListsFailuresAndSkipsForeignOnes) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "\nconverted   " + in + "/sub/deep/back.dcf  -> " + in + "/sub/deep/converted/back.dd\n"
                    "1 converted, 0 failed, 0 skipped\n");
+}
+
+// A file written as other names it: by the writer of its usual extension, then renamed.
+std::function<bool(const std::string&)> WrittenAs(const std::string& ext,
+                                                  const std::function<bool(const std::string&)>& write) {
+  return [=](const std::string& path) { return write(path + ext) && (fs::rename(path + ext, path), true); };
+}
+
+// Without --kind each file is converted as what its content shows, whatever its extension,
+// and its output takes the extension of that kind. A file that only its extension names is
+// left to that reader, as in the single-file form; one that neither names is skipped.
+TEST(CliFolder, EachFileIsConvertedAsWhatItHolds) {
+  TempDir dir;
+  PrivateTempFolder temporary;
+  const std::string in = dir.file("in"), out = dir.file("out");
+  const std::string orva31 = ReadTextFile(std::string(TRAVO_SOURCE_DIR) + "/examples/household-orva31.dd");
+  const auto text = [](const std::string& bytes) {
+    return [=](const std::string& path) { return WriteFile(path, bytes), true; };
+  };
+  const auto vesk = [](const std::string& path) { return WriteVesk(path); };
+  struct Case {
+    std::string name;  // under in/
+    std::function<bool(const std::string&)> write;
+    std::string status;
+    std::string detail;  // after "-> " for converted, under out/; empty: not a dictionary
+  };
+  const Case cases[] = {
+      {"survey.ddw", text(kOrva41), "converted", "survey.dcf"},
+      {"survey41", text(kOrva41), "converted", "survey41.dcf"},
+      {"ddw-as.dic", text(kOrva41), "converted", "ddw-as.dcf"},
+      {"hh", vesk, "converted", "hh.dcf"},
+      {"vesk-as.dcf", vesk, "converted", "vesk-as.dcf"},
+      {"work.txt", WrittenAs(".wst", vesk), "converted", "work.dcf"},
+      {"work-as.dd", WrittenAs(".wst", vesk), "converted", "work-as.dcf"},
+      {"travo", WriteTravo, "converted", "travo.dd"},
+      {"travo-as.ddw", WrittenAs(".dcf", WriteTravo), "converted", "travo-as.dd"},
+      {"old", text(orva31), "converted", "old.dcf"},
+      {"old-as.wst", text(orva31), "converted", "old-as.dcf"},
+      {"broken.ddw", WrittenAs(".dic", WriteBrokenVesk), "failed",
+       "Error loading dictionary '" + in + "/broken.ddw'. Possibly corrupt."},
+      {"junk.dcf", text("not a dictionary"), "failed", ""},
+      {"junk.ddw", text("not a dictionary either"), "failed", ""},
+      {"junk.dd", text("nor this"), "failed", ""},
+      {"junk.fmf", text("not forms"), "skipped", "no known kind"},  // no conversion reads forms
+      {"notes.txt", text("notes"), "skipped", "no known kind"},
+      {"README", text("read me"), "skipped", "no known kind"},
+  };
+  std::vector<std::string> rows, written;
+  int converted = 0, failed = 0;
+  for (const Case& c : cases) {
+    const std::string path = in + "/" + c.name;
+    ASSERT_TRUE(c.write(path)) << c.name;
+    std::string detail = c.detail;
+    if (c.status == "converted") {
+      detail = "-> " + out + "/" + c.detail;
+      written.push_back(c.detail);
+      ++converted;
+    } else if (c.status == "failed") {
+      ++failed;
+    }
+    if (detail.empty()) {
+      // Refused unread, with the message it gets when given alone.
+      detail = path + ": not a dictionary this tool knows (ORVA 3.1, ORVA 4.1, VESK or Travo)";
+      const std::string alone = dir.file(fs::path(c.name).extension() == ".dcf" ? "alone.dd" : "alone.dcf");
+      ProcessResult single = Cli(dir, {"convert", "--quiet", path, alone});
+      EXPECT_EQ(single.status, 1) << c.name;
+      EXPECT_EQ(single.err, detail + "\n");
+      EXPECT_FALSE(fs::exists(alone)) << c.name;
+    }
+    std::string status = c.status;
+    status.resize(12, ' ');
+    rows.push_back(status + path + "  " + detail + "\n");
+  }
+  std::sort(rows.begin(), rows.end(), [&](const std::string& a, const std::string& b) {
+    return a.substr(12) < b.substr(12);
+  });
+  std::string table = "\n";
+  for (const std::string& row : rows) table += row;
+  table += std::to_string(converted) + " converted, " + std::to_string(failed) + " failed, 3 skipped\n";
+
+  const std::string log = dir.file("convert.log");
+  ProcessResult r = Cli(dir, {"convert", "--quiet", "--log", log, "-o", out, in});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, table);
+  // The links read in place of misnamed files are named nowhere and left nowhere.
+  EXPECT_EQ(r.err.find("travo-input-"), std::string::npos) << r.err;
+  const std::string logText = ReadTextFile(log);
+  EXPECT_EQ(logText.find("travo-input-"), std::string::npos) << logText;
+  // Every conversion has its block; files refused unread have none, as when given alone.
+  for (const Case& c : cases) {
+    const bool logged = logText.find("input: " + in + "/" + c.name + "\n") != std::string::npos;
+    EXPECT_EQ(logged, c.status != "skipped" && !c.detail.empty()) << c.name;
+  }
+  std::vector<std::string> found;
+  for (const auto& entry : fs::recursive_directory_iterator(out)) found.push_back(entry.path().filename().string());
+  std::sort(found.begin(), found.end());
+  std::sort(written.begin(), written.end());
+  EXPECT_EQ(found, written);
+  EXPECT_TRUE(temporary.empty());
+
+  // ORVA 3.1 names its dictionary after the file: the name given, not the link's.
+  CDataDict dict;
+  ASSERT_TRUE(dict.Open(out + "/old-as.dcf")) << dict.GetLastError();
+  EXPECT_EQ(dict.GetLabel(), "OLD-AS");
+  // A misnamed VESK dictionary converts into what its well-named copy converts into.
+  ProcessResult same = Cli(dir, {"compare", out + "/vesk-as.dcf", out + "/hh.dcf"});
+  EXPECT_EQ(same.status, 0) << same.out << same.err;
 }
 
 TEST(CliFolder, TwoInputsOfOneOutputNameConvertOnlyTheFirst) {
