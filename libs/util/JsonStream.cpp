@@ -20,6 +20,11 @@ std::string Dumped(const nlohmann::ordered_json& scalar) {
 
 }  // namespace
 
+void CJsonStreamWriter::Flush() {
+  if (out_ && !buffer_.empty()) out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+  buffer_.clear();
+}
+
 void CJsonStreamWriter::NewLineAndIndent() {
   static constexpr std::string_view kSpaces = "                                                                ";
   Write("\n");

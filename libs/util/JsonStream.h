@@ -12,11 +12,16 @@
 
 #include <nlohmann/json.hpp>
 
+// The bytes are gathered in a buffer of a fixed size and written to the stream when it
+// fills and at the end: a stream's write costs far more than appending a few bytes.
 class CJsonStreamWriter {
  public:
-  explicit CJsonStreamWriter(std::ostream& out) : out_(out) {}
+  explicit CJsonStreamWriter(std::ostream& out) : out_(out) { buffer_.reserve(kBufferSize); }
+  ~CJsonStreamWriter() { Flush(); }
+  CJsonStreamWriter(const CJsonStreamWriter&) = delete;
+  CJsonStreamWriter& operator=(const CJsonStreamWriter&) = delete;
 
-  // False once a write has failed; callers stop walking their model then.
+  // False once a write to the stream has failed; callers stop walking their model then.
   bool Good() const { return static_cast<bool>(out_); }
 
   void BeginObject() { Open('{'); }
@@ -59,8 +64,11 @@ class CJsonStreamWriter {
     Integer(value);
   }
 
-  // Ends the document with a newline.
-  void Finish() { Write("\n"); }
+  // Ends the document with a newline and writes what is left in the buffer.
+  void Finish() {
+    Write("\n");
+    Flush();
+  }
 
  private:
   void Signed(long long value);
@@ -74,13 +82,18 @@ class CJsonStreamWriter {
     Write(scalar);
   }
   void Write(std::string_view bytes) {
-    if (out_) out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    buffer_.append(bytes);
+    if (buffer_.size() >= kBufferSize) Flush();
   }
+  void Flush();
   void NewLineAndIndent();
   // The text in quotes, escaped.
   void Quoted(std::string_view text);
 
+  static constexpr size_t kBufferSize = 64 * 1024;
+
   std::ostream& out_;
+  std::string buffer_;
   std::vector<bool> filled_;  // per open container: holds an element already
   bool afterKey_ = false;
 };
