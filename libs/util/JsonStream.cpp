@@ -1,5 +1,6 @@
 #include "libs/util/JsonStream.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace {

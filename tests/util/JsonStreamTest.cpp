@@ -41,6 +41,7 @@ TEST(JsonStream, WritesTheBytesOfADump) {
        {"doubles", {0.0, -0.0, 0.1, 1.0, 99.0, -2.5e-8, 1e300, 123456789.125}},
        {"booleans", {true, false}}},
       {{"quotes \"and\" \\backslashes\\", "tab\t new\nline \r \b \f \x01 \x1f \x7f"},
+       {"printable ASCII and DEL", " !#$%&'()*+,-./09:;<=>?@AZ[]^_`az{|}~ \x7f"},
        {"non-ASCII", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"},
        {"not UTF-8", "latin-1 caf\xE9, stray \x80, cut \xE2\x82, overlong \xC0\xAF, surrogate \xED\xA0\x80"},
        {"every byte", EveryByte()},
