@@ -1,9 +1,11 @@
 #include "orva31/DdInspect.h"
 
 #include <cstring>
+#include <memory>
 #include <nlohmann/json.hpp>
 
 #include "libs/util/CodePage.h"
+#include "libs/util/JsonStream.h"
 #include "libs/util/SafeFile.h"
 #include "orva31/DdFormat.h"
 
@@ -19,12 +21,29 @@ std::string Name(const char* oem) {
   return s;
 }
 
+// What a walk of the layout meets, in the file's order. Each item comes whole, with its
+// value names and pairs; a record comes before its items. This one ignores all, for a
+// walk that only checks the file.
+class LayoutSink {
+ public:
+  virtual ~LayoutSink() = default;
+  virtual void Begin(size_t /*fileSize*/, const ordered_json& /*header*/) {}
+  virtual void BeginCommon() {}
+  virtual void EndCommon() {}
+  virtual void BeginRecord(const ordered_json& /*record*/) {}
+  virtual void EndRecord() {}
+  virtual void Item(const ordered_json& /*item*/) {}
+  virtual void End() {}
+  // False when what is written cannot be written any more: the walk stops.
+  virtual bool Good() const { return true; }
+};
+
 // Walks the file's tables in their hierarchy and checks every index on the way.
 class LayoutReader {
  public:
   explicit LayoutReader(const std::string& bytes) : bytes_(bytes) {}
 
-  bool Read(ordered_json& out, std::string& error) {
+  bool Read(LayoutSink& out, std::string& error) {
     uint8_t header[dd::kHeaderSize] = {};
     std::memcpy(header, bytes_.data(), std::min<size_t>(bytes_.size(), dd::kHeaderSize));
     if (std::memcmp(header, dd::kMagic, 8) != 0 || std::memcmp(header + dd::hdr::kVersion, dd::kVersion, 12) != 0) {
@@ -38,18 +57,16 @@ class LayoutReader {
     }
     // COMMON's items open the item table; the header check keeps their count within it.
     budget_ = dd::ClaimBudget(h_.numItems - h_.numCommonItems, h_.numValueNames, h_.valueAreaSize);
-    out["size"] = bytes_.size();
-    out["header"] = HeaderJson();
-    ordered_json common = ordered_json::array();
-    for (int i = 0; i < h_.numCommonItems; ++i) {
-      if (!AddItem(i, common, error)) return false;
+    out.Begin(bytes_.size(), HeaderJson());
+    out.BeginCommon();
+    for (int i = 0; i < h_.numCommonItems && out.Good(); ++i) {
+      if (!AddItem(i, out, error)) return false;
     }
-    out["common"] = {{"items", common}};
-    ordered_json records = ordered_json::array();
-    for (int r = 0; r < h_.numRecords; ++r) {
-      if (!AddRecord(r, records, error)) return false;
+    out.EndCommon();
+    for (int r = 0; r < h_.numRecords && out.Good(); ++r) {
+      if (!AddRecord(r, out, error)) return false;
     }
-    out["records"] = records;
+    out.End();
     return true;
   }
 
@@ -78,7 +95,7 @@ class LayoutReader {
             {"valueAreaOffset", h_.valueAreaOffset}};
   }
 
-  bool AddRecord(int index, ordered_json& records, std::string& error) {
+  bool AddRecord(int index, LayoutSink& out, std::string& error) {
     dd::RecordEntry e;
     dd::DecodeRecord(At(h_.recordTableOffset + uint64_t(index) * dd::kRecordEntrySize), e);
     if (!dd::RangeFits(e.firstItem, e.numItems, h_.numItems)) {
@@ -89,22 +106,21 @@ class LayoutReader {
       error = "record " + std::to_string(index) + ": more items are claimed than the item table holds";
       return false;
     }
-    ordered_json items = ordered_json::array();
-    for (int i = 0; i < e.numItems; ++i) {
-      if (!AddItem(e.firstItem + i, items, error)) return false;
+    out.BeginRecord({{"index", index},
+                     {"name", Name(e.name)},
+                     {"recTypeValue", Text(e.recType, dd::kRecTypeFieldSize)},
+                     {"required", e.required},
+                     {"maxOccurs", e.maxOccurs},
+                     {"numItems", e.numItems},
+                     {"firstItem", e.firstItem}});
+    for (int i = 0; i < e.numItems && out.Good(); ++i) {
+      if (!AddItem(e.firstItem + i, out, error)) return false;
     }
-    records.push_back({{"index", index},
-                       {"name", Name(e.name)},
-                       {"recTypeValue", Text(e.recType, dd::kRecTypeFieldSize)},
-                       {"required", e.required},
-                       {"maxOccurs", e.maxOccurs},
-                       {"numItems", e.numItems},
-                       {"firstItem", e.firstItem},
-                       {"items", items}});
+    out.EndRecord();
     return true;
   }
 
-  bool AddItem(int index, ordered_json& items, std::string& error) {
+  bool AddItem(int index, LayoutSink& out, std::string& error) {
     dd::ItemEntry e;
     dd::DecodeItem(At(h_.itemTableOffset + uint64_t(index) * dd::kItemEntrySize), e);
     const std::string where = "item " + std::to_string(index);
@@ -140,17 +156,17 @@ class LayoutReader {
                        {"numPairs", n.numPairs},
                        {"pairs", pairs}});
     }
-    items.push_back({{"index", index},
-                     {"name", Name(e.name)},
-                     {"start", e.start},
-                     {"length", e.length},
-                     {"dataType", e.dataType},
-                     {"decimals", e.decimals},
-                     {"occurs", e.occurs},
-                     {"itemType", e.itemType},
-                     {"numValueNames", e.numValueNames},
-                     {"firstValueName", e.firstValueName},
-                     {"valueNames", names}});
+    out.Item({{"index", index},
+              {"name", Name(e.name)},
+              {"start", e.start},
+              {"length", e.length},
+              {"dataType", e.dataType},
+              {"decimals", e.decimals},
+              {"occurs", e.occurs},
+              {"itemType", e.itemType},
+              {"numValueNames", e.numValueNames},
+              {"firstValueName", e.firstValueName},
+              {"valueNames", names}});
     return true;
   }
 
@@ -161,48 +177,106 @@ class LayoutReader {
 
 std::string Quoted(const ordered_json& text) { return "\"" + text.get<std::string>() + "\""; }
 
-void PrintItems(const ordered_json& items, std::ostream& out) {
-  for (const auto& it : items) {
-    out << "  item " << it["index"] << " " << Quoted(it["name"]) << " start " << it["start"] << " length "
-        << it["length"] << (it["dataType"] == 0 ? " numeric" : " alpha") << " decimals " << it["decimals"]
-        << " occurs " << it["occurs"] << (it["itemType"] == 0 ? " item" : " subitem") << " value names "
-        << it["numValueNames"] << " first " << it["firstValueName"] << "\n";
+class TextSink : public LayoutSink {
+ public:
+  TextSink(const std::string& shown, std::ostream& out) : shown_(shown), out_(out) {}
+
+  void Begin(size_t fileSize, const ordered_json& header) override {
+    out_ << "ORVA 3.1 dictionary " << shown_ << " (" << fileSize << " bytes)\n";
+    for (const auto& [key, value] : header.items()) out_ << "  " << key << ": " << value << "\n";
+  }
+  void BeginCommon() override { out_ << "COMMON\n"; }
+  void BeginRecord(const ordered_json& r) override {
+    out_ << "record " << r["index"] << " " << Quoted(r["name"]) << " type " << Quoted(r["recTypeValue"])
+         << " required " << r["required"] << " max " << r["maxOccurs"] << " items " << r["numItems"] << " first "
+         << r["firstItem"] << "\n";
+  }
+  void Item(const ordered_json& it) override {
+    out_ << "  item " << it["index"] << " " << Quoted(it["name"]) << " start " << it["start"] << " length "
+         << it["length"] << (it["dataType"] == 0 ? " numeric" : " alpha") << " decimals " << it["decimals"]
+         << " occurs " << it["occurs"] << (it["itemType"] == 0 ? " item" : " subitem") << " value names "
+         << it["numValueNames"] << " first " << it["firstValueName"] << "\n";
     for (const auto& v : it["valueNames"]) {
-      out << "    value name " << v["index"] << " " << Quoted(v["name"]) << " offset " << v["valueOffset"]
-          << " pairs " << v["numPairs"] << "\n";
-      for (const auto& p : v["pairs"]) out << "      " << Quoted(p["from"]) << " .. " << Quoted(p["to"]) << "\n";
+      out_ << "    value name " << v["index"] << " " << Quoted(v["name"]) << " offset " << v["valueOffset"]
+           << " pairs " << v["numPairs"] << "\n";
+      for (const auto& p : v["pairs"]) out_ << "      " << Quoted(p["from"]) << " .. " << Quoted(p["to"]) << "\n";
     }
   }
-}
+  bool Good() const override { return static_cast<bool>(out_); }
 
-void PrintText(const ordered_json& layout, std::ostream& out) {
-  const ordered_json& h = layout["header"];
-  out << "ORVA 3.1 dictionary " << layout["file"].get<std::string>() << " (" << layout["size"] << " bytes)\n";
-  for (const auto& [key, value] : h.items()) out << "  " << key << ": " << value << "\n";
-  out << "COMMON\n";
-  PrintItems(layout["common"]["items"], out);
-  for (const auto& r : layout["records"]) {
-    out << "record " << r["index"] << " " << Quoted(r["name"]) << " type " << Quoted(r["recTypeValue"])
-        << " required " << r["required"] << " max " << r["maxOccurs"] << " items " << r["numItems"] << " first "
-        << r["firstItem"] << "\n";
-    PrintItems(r["items"], out);
+ private:
+  const std::string& shown_;
+  std::ostream& out_;
+};
+
+// {"file", "size", "header", "common": {"items"}, "records": [{..., "items"}]}
+class JsonSink : public LayoutSink {
+ public:
+  JsonSink(const std::string& shown, std::ostream& out) : shown_(shown), w_(out) {}
+
+  void Begin(size_t fileSize, const ordered_json& header) override {
+    w_.BeginObject();
+    w_.Field("file", shown_);
+    w_.Field("size", fileSize);
+    w_.Field("header", header);
   }
-}
+  void BeginCommon() override {
+    w_.Key("common");
+    w_.BeginObject();
+    w_.Key("items");
+    w_.BeginArray();
+  }
+  void EndCommon() override {
+    w_.EndArray();
+    w_.EndObject();
+    w_.Key("records");
+    w_.BeginArray();
+  }
+  void BeginRecord(const ordered_json& record) override {
+    w_.BeginObject();
+    w_.Fields(record);
+    w_.Key("items");
+    w_.BeginArray();
+  }
+  void EndRecord() override {
+    w_.EndArray();
+    w_.EndObject();
+  }
+  void Item(const ordered_json& item) override { w_.Value(item); }
+  void End() override {
+    w_.EndArray();
+    w_.EndObject();
+    w_.Finish();
+  }
+  bool Good() const override { return w_.Good(); }
+
+ private:
+  const std::string& shown_;
+  CJsonStreamWriter w_;
+};
 
 }  // namespace
 
-bool InspectOrva31(const std::string& path, bool json, std::ostream& out, std::string& error) {
+bool InspectOrva31(const std::string& path, const std::string& shown, bool json, std::ostream& out,
+                   std::string& error) {
   std::string bytes;
   if (!ReadWholeFile(path, bytes, &error)) return false;
-  ordered_json layout;
-  layout["file"] = path;
-  if (!LayoutReader(bytes).Read(layout, error)) {
-    error = "ORVA 3.1 dictionary " + path + " cannot be inspected: " + error;
+  // The whole file is checked before a byte is written: a file that turns out broken
+  // half-way shows nothing.
+  LayoutSink check;
+  if (!LayoutReader(bytes).Read(check, error)) {
+    error = "ORVA 3.1 dictionary " + shown + " cannot be inspected: " + error;
     return false;
   }
-  if (json)
-    out << layout.dump(2, ' ', false, ordered_json::error_handler_t::replace) << "\n";
-  else
-    PrintText(layout, out);
-  return true;
+  std::unique_ptr<LayoutSink> sink;
+  if (json) {
+    sink = std::make_unique<JsonSink>(shown, out);
+  } else {
+    sink = std::make_unique<TextSink>(shown, out);
+  }
+  return LayoutReader(bytes).Read(*sink, error);
+}
+
+bool InspectOrva31(const std::string& path, bool json, std::ostream& out, std::string& error) {
+  return InspectOrva31(path, path, json, out, error);
 }

@@ -8,3 +8,6 @@
 // Writes the layout of the .dd file at path to out. False with a sentence naming the file
 // and the reason in error when it cannot be read or contradicts itself.
 bool InspectOrva31(const std::string& path, bool json, std::ostream& out, std::string& error);
+// The same, naming the file shown (as given) where path is the one to read.
+bool InspectOrva31(const std::string& path, const std::string& shown, bool json, std::ostream& out,
+                   std::string& error);

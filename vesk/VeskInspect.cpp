@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "libs/util/CodePage.h"
+#include "libs/util/JsonStream.h"
 #include "vesk/Vesk.h"
 
 namespace {
@@ -128,7 +129,8 @@ ordered_json FormJson(Frm* frm) {
   return f;
 }
 
-ordered_json SectionJson(Sec* sec) {
+// A section's fields before its variables and forms.
+ordered_json SectionHead(Sec* sec) {
   ordered_json s;
   s["name"] = Host(sec->name);
   s["code"] = Host(TrimmedRight(sec->code));
@@ -144,12 +146,6 @@ ordered_json SectionJson(Sec* sec) {
     s["group"] = nullptr;
   }
   s["labels"] = Strings(LabelLines(sec->labels));
-  ordered_json vars = ordered_json::array();
-  for (uint16_t i = 0; i < sec->vars->count; ++i) vars.push_back(VariableJson(At<Var>(sec->vars, i)));
-  s["variables"] = vars;
-  ordered_json forms = ordered_json::array();
-  for (uint16_t i = 0; i < sec->forms->count; ++i) forms.push_back(FormJson(At<Frm>(sec->forms, i)));
-  s["forms"] = forms;
   return s;
 }
 
@@ -167,9 +163,10 @@ ordered_json KeyJson(Key* key) {
   return k;
 }
 
-ordered_json DictionaryJson(Dic& dic, const std::string& path) {
+// The dictionary's fields before its sections and keys.
+ordered_json DictionaryHead(Dic& dic, const std::string& shown) {
   ordered_json d;
-  d["file"] = path;
+  d["file"] = shown;
   d["kind"] = dic.GetDicType() == Dic_eWorkDict ? "work dictionary" : "dictionary";
   d["status"] = dic.status;
   ordered_json header;
@@ -184,13 +181,39 @@ ordered_json DictionaryJson(Dic& dic, const std::string& path) {
   header["levels"] = levels;
   header["labels"] = Strings(LabelLines(dic.labels));
   d["header"] = header;
-  ordered_json secs = ordered_json::array();
-  for (uint16_t i = 0; i < dic.secs->count; ++i) secs.push_back(SectionJson(dic.GetSec(static_cast<short>(i))));
-  d["sections"] = secs;
-  ordered_json keys = ordered_json::array();
-  for (uint16_t i = 0; i < dic.keys->count; ++i) keys.push_back(KeyJson(dic.GetKey(static_cast<short>(i))));
-  d["keys"] = keys;
   return d;
+}
+
+Sec* SectionAt(Dic& dic, uint16_t i) { return dic.GetSec(static_cast<short>(i)); }
+Key* KeyAt(Dic& dic, uint16_t i) { return dic.GetKey(static_cast<short>(i)); }
+
+// The whole description, one section, variable, form and key at a time.
+void WriteJson(Dic& dic, const std::string& shown, CJsonStreamWriter& w) {
+  w.BeginObject();
+  w.Fields(DictionaryHead(dic, shown));
+  w.Key("sections");
+  w.BeginArray();
+  for (uint16_t i = 0; i < dic.secs->count && w.Good(); ++i) {
+    Sec* sec = SectionAt(dic, i);
+    w.BeginObject();
+    w.Fields(SectionHead(sec));
+    w.Key("variables");
+    w.BeginArray();
+    for (uint16_t v = 0; v < sec->vars->count && w.Good(); ++v) w.Value(VariableJson(At<Var>(sec->vars, v)));
+    w.EndArray();
+    w.Key("forms");
+    w.BeginArray();
+    for (uint16_t f = 0; f < sec->forms->count && w.Good(); ++f) w.Value(FormJson(At<Frm>(sec->forms, f)));
+    w.EndArray();
+    w.EndObject();
+  }
+  w.EndArray();
+  w.Key("keys");
+  w.BeginArray();
+  for (uint16_t i = 0; i < dic.keys->count && w.Good(); ++i) w.Value(KeyJson(KeyAt(dic, i)));
+  w.EndArray();
+  w.EndObject();
+  w.Finish();
 }
 
 // ---- text
@@ -226,7 +249,28 @@ void WriteFormText(const ordered_json& f, std::ostream& out) {
     out << "    Occurrence " << k++ << " offset: row " << c["row"] << ", column " << c["col"] << '\n';
 }
 
-void WriteText(const ordered_json& d, std::ostream& out) {
+void WriteSectionText(Sec* sec, std::ostream& out) {
+  const ordered_json s = SectionHead(sec);
+  out << "\nSection " << Show(s["name"]) << ": code \"" << Show(s["code"]) << "\", level " << s["level"] << ", "
+      << Show(s["kind"]) << ", occurrences " << Show(s["occurrences"]["min"]) << " to "
+      << Show(s["occurrences"]["max"]) << ", record length " << Show(s["length"]) << '\n';
+  if (!s["group"].is_null())
+    out << "  Group: " << s["group"]["occurrences"] << " occurrences, start " << s["group"]["start"]
+        << ", length " << s["group"]["length"] << '\n';
+  for (const auto& l : s["labels"]) out << "  Label: " << Show(l) << '\n';
+  for (uint16_t v = 0; v < sec->vars->count && out; ++v) WriteVariableText(VariableJson(At<Var>(sec->vars, v)), out);
+  for (uint16_t f = 0; f < sec->forms->count && out; ++f) WriteFormText(FormJson(At<Frm>(sec->forms, f)), out);
+}
+
+void WriteKeyText(const ordered_json& k, std::ostream& out) {
+  out << "\nKey " << Show(k["name"]) << " (" << Show(k["type"]) << "): length " << k["length"] << ", variables";
+  for (const auto& v : k["variables"]) out << ' ' << Show(v);
+  out << '\n';
+  if (k["status"] != Key::kOk) out << "  Note: " << DescribeVeskStatus(k["status"].get<int>()) << '\n';
+}
+
+void WriteText(Dic& dic, const std::string& shown, std::ostream& out) {
+  const ordered_json d = DictionaryHead(dic, shown);
   const auto& h = d["header"];
   out << "VESK " << Show(d["kind"]) << ": " << Show(d["file"]) << '\n';
   out << "Name: " << Show(h["name"]) << ", created " << Show(h["created"]) << ", modified " << Show(h["modified"])
@@ -237,23 +281,8 @@ void WriteText(const ordered_json& d, std::ostream& out) {
         << '\n';
   for (const auto& l : h["labels"]) out << "Label: " << Show(l) << '\n';
   if (d["status"] != Dic::kOk) out << "Note: " << DescribeVeskStatus(d["status"].get<int>()) << '\n';
-  for (const auto& s : d["sections"]) {
-    out << "\nSection " << Show(s["name"]) << ": code \"" << Show(s["code"]) << "\", level " << s["level"] << ", "
-        << Show(s["kind"]) << ", occurrences " << Show(s["occurrences"]["min"]) << " to "
-        << Show(s["occurrences"]["max"]) << ", record length " << Show(s["length"]) << '\n';
-    if (!s["group"].is_null())
-      out << "  Group: " << s["group"]["occurrences"] << " occurrences, start " << s["group"]["start"]
-          << ", length " << s["group"]["length"] << '\n';
-    for (const auto& l : s["labels"]) out << "  Label: " << Show(l) << '\n';
-    for (const auto& v : s["variables"]) WriteVariableText(v, out);
-    for (const auto& f : s["forms"]) WriteFormText(f, out);
-  }
-  for (const auto& k : d["keys"]) {
-    out << "\nKey " << Show(k["name"]) << " (" << Show(k["type"]) << "): length " << k["length"] << ", variables";
-    for (const auto& v : k["variables"]) out << ' ' << Show(v);
-    out << '\n';
-    if (k["status"] != Key::kOk) out << "  Note: " << DescribeVeskStatus(k["status"].get<int>()) << '\n';
-  }
+  for (uint16_t i = 0; i < dic.secs->count && out; ++i) WriteSectionText(SectionAt(dic, i), out);
+  for (uint16_t i = 0; i < dic.keys->count && out; ++i) WriteKeyText(KeyJson(KeyAt(dic, i)), out);
 }
 
 }  // namespace
@@ -315,16 +344,19 @@ bool LoadVeskFile(const std::string& path, Dic& dic, std::string& error) {
   return false;
 }
 
-bool InspectVesk(const std::string& path, bool json, std::ostream& out, std::string& error) {
+bool InspectVesk(const std::string& path, const std::string& shown, bool json, std::ostream& out,
+                 std::string& error) {
   Dic dic;
   if (!LoadVeskFile(path, dic, error)) return false;
-  ordered_json description = DictionaryJson(dic, path);
   if (json) {
-    out << description.dump(2, ' ', false, ordered_json::error_handler_t::replace) << '\n';
+    CJsonStreamWriter writer(out);
+    WriteJson(dic, shown, writer);
   } else {
-    std::ostringstream text;
-    WriteText(description, text);
-    out << text.str();
+    WriteText(dic, shown, out);
   }
   return true;
+}
+
+bool InspectVesk(const std::string& path, bool json, std::ostream& out, std::string& error) {
+  return InspectVesk(path, path, json, out, error);
 }

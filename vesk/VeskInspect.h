@@ -9,6 +9,9 @@
 // Writes the description of path to out; on failure writes nothing, returns false and
 // sets error to a sentence naming the file and the reason.
 bool InspectVesk(const std::string& path, bool json, std::ostream& out, std::string& error);
+// The same, naming the file shown (as given) where path is the one to read.
+bool InspectVesk(const std::string& path, const std::string& shown, bool json, std::ostream& out,
+                 std::string& error);
 
 class Dic;
 // Opens and loads the file exactly as named into dic (a ".wst" extension in any case makes

@@ -1,59 +1,76 @@
 #include "app/cli/DictInspect.h"
 
 #include "libs/dict/DataDict.h"
-
-using nlohmann::ordered_json;
+#include "libs/util/JsonStream.h"
 
 namespace {
 
-ordered_json ValueToJson(const CDictValue& value) {
-  ordered_json pairs = ordered_json::array();
+void WriteValueJson(const CDictValue& value, CJsonStreamWriter& w) {
+  w.BeginObject();
+  w.Field("name", value.GetName());
+  w.Field("label", value.GetLabel());
+  w.Field("note", value.GetNote());
+  w.Field("valueType", static_cast<int>(value.GetValueType()));
+  w.Field("special", value.IsSpecial());
+  w.Key("pairs");
+  w.BeginArray();
   for (int i = 0; i < value.GetNumVPairs(); ++i) {
     const CDictVPair* pair = value.GetVPair(i);
-    pairs.push_back({{"from", pair->GetFrom()}, {"to", pair->GetTo()}});
+    w.BeginObject();
+    w.Field("from", pair->GetFrom());
+    w.Field("to", pair->GetTo());
+    w.EndObject();
   }
-  return {{"name", value.GetName()},
-          {"label", value.GetLabel()},
-          {"note", value.GetNote()},
-          {"valueType", static_cast<int>(value.GetValueType())},
-          {"special", value.IsSpecial()},
-          {"pairs", pairs}};
+  w.EndArray();
+  w.EndObject();
 }
 
-ordered_json VSetToJson(const CDictVSet& vset) {
-  ordered_json values = ordered_json::array();
-  for (int i = 0; i < vset.GetNumValues(); ++i) values.push_back(ValueToJson(*vset.GetValue(i)));
-  return {{"name", vset.GetName()}, {"label", vset.GetLabel()}, {"note", vset.GetNote()}, {"values", values}};
+void WriteVSetJson(const CDictVSet& vset, CJsonStreamWriter& w) {
+  w.BeginObject();
+  w.Field("name", vset.GetName());
+  w.Field("label", vset.GetLabel());
+  w.Field("note", vset.GetNote());
+  w.Key("values");
+  w.BeginArray();
+  for (int i = 0; i < vset.GetNumValues(); ++i) WriteValueJson(*vset.GetValue(i), w);
+  w.EndArray();
+  w.EndObject();
 }
 
-ordered_json ItemToJson(const CDictItem& item) {
-  ordered_json vsets = ordered_json::array();
-  for (int i = 0; i < item.GetNumVSets(); ++i) vsets.push_back(VSetToJson(*item.GetVSet(i)));
-  return {{"name", item.GetName()},
-          {"label", item.GetLabel()},
-          {"note", item.GetNote()},
-          {"start", item.GetStart()},
-          {"len", item.GetLen()},
-          {"occurs", item.GetOccurs()},
-          {"decimals", item.GetDecimal()},
-          {"dataType", static_cast<int>(item.GetDataType())},
-          {"itemType", static_cast<int>(item.GetItemType())},
-          {"decChar", item.GetDecChar()},
-          {"zeroFill", item.GetZeroFill()},
-          {"valueSets", vsets}};
+void WriteItemJson(const CDictItem& item, CJsonStreamWriter& w) {
+  w.BeginObject();
+  w.Field("name", item.GetName());
+  w.Field("label", item.GetLabel());
+  w.Field("note", item.GetNote());
+  w.Field("start", item.GetStart());
+  w.Field("len", item.GetLen());
+  w.Field("occurs", item.GetOccurs());
+  w.Field("decimals", item.GetDecimal());
+  w.Field("dataType", static_cast<int>(item.GetDataType()));
+  w.Field("itemType", static_cast<int>(item.GetItemType()));
+  w.Field("decChar", item.GetDecChar());
+  w.Field("zeroFill", item.GetZeroFill());
+  w.Key("valueSets");
+  w.BeginArray();
+  for (int i = 0; i < item.GetNumVSets(); ++i) WriteVSetJson(*item.GetVSet(i), w);
+  w.EndArray();
+  w.EndObject();
 }
 
-ordered_json RecordToJson(const CDictRecord& record) {
-  ordered_json items = ordered_json::array();
-  for (int i = 0; i < record.GetNumItems(); ++i) items.push_back(ItemToJson(*record.GetItem(i)));
-  return {{"name", record.GetName()},
-          {"label", record.GetLabel()},
-          {"note", record.GetNote()},
-          {"recTypeValue", record.GetRecTypeVal()},
-          {"required", record.GetRequired()},
-          {"maxRecs", record.GetMaxRecs()},
-          {"recLen", record.GetRecLen()},
-          {"items", items}};
+void WriteRecordJson(const CDictRecord& record, CJsonStreamWriter& w) {
+  w.BeginObject();
+  w.Field("name", record.GetName());
+  w.Field("label", record.GetLabel());
+  w.Field("note", record.GetNote());
+  w.Field("recTypeValue", record.GetRecTypeVal());
+  w.Field("required", record.GetRequired());
+  w.Field("maxRecs", record.GetMaxRecs());
+  w.Field("recLen", record.GetRecLen());
+  w.Key("items");
+  w.BeginArray();
+  for (int i = 0; i < record.GetNumItems() && w.Good(); ++i) WriteItemJson(*record.GetItem(i), w);
+  w.EndArray();
+  w.EndObject();
 }
 
 const char* ValueTypeName(VALUE_TYPE type) {
@@ -101,27 +118,35 @@ void WriteRecordText(const CDictRecord& record, const char* heading, std::ostrea
 
 }  // namespace
 
-ordered_json DictToJson(const CDataDict& dict) {
-  ordered_json levels = ordered_json::array();
-  for (int l = 0; l < dict.GetNumLevels(); ++l) {
+void WriteDictJson(const CDataDict& dict, CJsonStreamWriter& w) {
+  w.BeginObject();
+  w.Field("format", "travo-dictionary");
+  w.Field("name", dict.GetName());
+  w.Field("label", dict.GetLabel());
+  w.Field("note", dict.GetNote());
+  w.Field("recTypeStart", dict.GetRecTypeStart());
+  w.Field("recTypeLen", dict.GetRecTypeLen());
+  w.Field("posRelative", dict.GetPosRelative());
+  w.Field("zeroFill", dict.GetZeroFill());
+  w.Field("decChar", dict.GetDecChar());
+  w.Key("levels");
+  w.BeginArray();
+  for (int l = 0; l < dict.GetNumLevels() && w.Good(); ++l) {
     const CDictLevel* level = dict.GetLevel(l);
-    ordered_json records = ordered_json::array();
-    for (int r = 0; r < level->GetNumRecords(); ++r) records.push_back(RecordToJson(*level->GetRecord(r)));
-    levels.push_back({{"name", level->GetName()},
-                      {"label", level->GetLabel()},
-                      {"idItems", RecordToJson(*level->GetIdItemsRec())},
-                      {"records", records}});
+    w.BeginObject();
+    w.Field("name", level->GetName());
+    w.Field("label", level->GetLabel());
+    w.Key("idItems");
+    WriteRecordJson(*level->GetIdItemsRec(), w);
+    w.Key("records");
+    w.BeginArray();
+    for (int r = 0; r < level->GetNumRecords() && w.Good(); ++r) WriteRecordJson(*level->GetRecord(r), w);
+    w.EndArray();
+    w.EndObject();
   }
-  return {{"format", "travo-dictionary"},
-          {"name", dict.GetName()},
-          {"label", dict.GetLabel()},
-          {"note", dict.GetNote()},
-          {"recTypeStart", dict.GetRecTypeStart()},
-          {"recTypeLen", dict.GetRecTypeLen()},
-          {"posRelative", dict.GetPosRelative()},
-          {"zeroFill", dict.GetZeroFill()},
-          {"decChar", dict.GetDecChar()},
-          {"levels", levels}};
+  w.EndArray();
+  w.EndObject();
+  w.Finish();
 }
 
 void WriteDictText(const CDataDict& dict, std::ostream& out) {

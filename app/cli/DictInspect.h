@@ -2,9 +2,9 @@
 // What `inspect` shows of a Travo dictionary: JSON with fixed keys, or an indented text.
 #include <ostream>
 
-#include <nlohmann/json.hpp>
-
 class CDataDict;
+class CJsonStreamWriter;
 
-nlohmann::ordered_json DictToJson(const CDataDict& dict);
+// Writes the whole document, ended by a newline.
+void WriteDictJson(const CDataDict& dict, CJsonStreamWriter& writer);
 void WriteDictText(const CDataDict& dict, std::ostream& out);

@@ -2,8 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <cctype>
-#include <sstream>
 
 #include "app/ConvertApp.h"
 #include "app/DetectFormat.h"
@@ -12,29 +10,33 @@
 #include "libs/forms/FormFile.h"
 #include "libs/forms/FormInspect.h"
 #include "libs/util/FileNames.h"
+#include "libs/util/JsonStream.h"
 #include "orva31/DdInspect.h"
 #include "orva41/ORVA41Reader.h"
 #include "vesk/VeskInspect.h"
 
 namespace {
 
-void WriteJson(const nlohmann::ordered_json& json, std::ostream& out) {
-  // Texts are shown as held; bytes that are not UTF-8 are replaced rather than refused.
-  out << json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
-}
+// A file is read from one path and named by another when the content overrules the
+// extension (it is read through a link with the right extension).
+struct InspectedFile {
+  std::string read;   // the path to read
+  std::string shown;  // the name the description gives
+};
 
 bool ShowDictionary(const CDataDict& dict, bool json, std::ostream& out) {
   if (json) {
-    WriteJson(DictToJson(dict), out);
+    CJsonStreamWriter writer(out);
+    WriteDictJson(dict, writer);
   } else {
     WriteDictText(dict, out);
   }
   return true;
 }
 
-bool InspectTravoDictionary(const std::string& path, bool json, std::ostream& out, std::string& error) {
+bool InspectTravoDictionary(const InspectedFile& file, bool json, std::ostream& out, std::string& error) {
   CDataDict dict;
-  if (!dict.Open(path, true)) {
+  if (!dict.Open(file.read, true)) {
     error = dict.GetLastError();
     return false;
   }
@@ -42,21 +44,22 @@ bool InspectTravoDictionary(const std::string& path, bool json, std::ostream& ou
 }
 
 // An ORVA 4.1 dictionary is shown as its conversion would build it.
-bool InspectOrva41Dictionary(const std::string& path, bool json, std::ostream& out, std::string& error) {
+bool InspectOrva41Dictionary(const InspectedFile& file, bool json, std::ostream& out, std::string& error) {
   CConvertApp app;
-  std::unique_ptr<CDataDict> dict = LoadORVA41Dict(app, path, &error);
+  std::unique_ptr<CDataDict> dict = LoadORVA41Dict(app, file.read, &error);
   if (!dict) return false;
   return ShowDictionary(*dict, json, out);
 }
 
-bool InspectFormFile(const std::string& path, bool json, std::ostream& out, std::string& error) {
+bool InspectFormFile(const InspectedFile& file, bool json, std::ostream& out, std::string& error) {
   CDEFormFile forms;
-  if (!forms.Open(path)) {
+  if (!forms.Open(file.read)) {
     error = forms.GetLastError();
     return false;
   }
   if (json) {
-    WriteJson(FormFileToJson(forms), out);
+    CJsonStreamWriter writer(out);
+    WriteFormFileJson(forms, writer);
   } else {
     out << DescribeFormFile(forms);
   }
@@ -70,7 +73,20 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
   return text;
 }
 
-bool InspectAs(FileFormat format, const std::string& path, bool json, std::ostream& out, std::string& error);
+bool InspectAs(FileFormat format, const InspectedFile& file, bool json, std::ostream& out, std::string& error) {
+  switch (format) {
+    case FileFormat::TravoDict: return InspectTravoDictionary(file, json, out, error);
+    case FileFormat::TravoForms: return InspectFormFile(file, json, out, error);
+    case FileFormat::Orva41: return InspectOrva41Dictionary(file, json, out, error);
+    case FileFormat::Orva31: return InspectOrva31(file.read, file.shown, json, out, error);
+    case FileFormat::VeskDict:
+    case FileFormat::VeskWork: return InspectVesk(file.read, file.shown, json, out, error);
+    default: break;
+  }
+  const std::string ext = GetLowerFileExtension(file.read);
+  error = "Cannot inspect " + file.read + ": files with the extension \"." + ext + "\" are not supported.";
+  return false;
+}
 
 }  // namespace
 
@@ -89,31 +105,8 @@ bool InspectFile(const std::string& path, bool json, std::ostream& out, std::str
     return false;
   }
   const ResolvedInput input(path);
-  if (!input.overruled()) return InspectAs(input.format(), path, json, out, error);
   // What is shown names the file given, not the link.
-  std::ostringstream shown;
-  const bool ok = InspectAs(input.format(), input.path(), json, shown, error);
-  const std::string quoted = nlohmann::json(path).dump();  // the name as JSON writes it
-  out << ReplaceAll(shown.str(), input.path(), json ? quoted.substr(1, quoted.size() - 2) : path);
-  error = ReplaceAll(error, input.path(), path);
+  const bool ok = InspectAs(input.format(), {input.overruled() ? input.path() : path, path}, json, out, error);
+  if (input.overruled()) error = ReplaceAll(error, input.path(), path);
   return ok;
 }
-
-namespace {
-
-bool InspectAs(FileFormat format, const std::string& path, bool json, std::ostream& out, std::string& error) {
-  switch (format) {
-    case FileFormat::TravoDict: return InspectTravoDictionary(path, json, out, error);
-    case FileFormat::TravoForms: return InspectFormFile(path, json, out, error);
-    case FileFormat::Orva41: return InspectOrva41Dictionary(path, json, out, error);
-    case FileFormat::Orva31: return InspectOrva31(path, json, out, error);
-    case FileFormat::VeskDict:
-    case FileFormat::VeskWork: return InspectVesk(path, json, out, error);
-    default: break;
-  }
-  const std::string ext = GetLowerFileExtension(path);
-  error = "Cannot inspect " + path + ": files with the extension \"." + ext + "\" are not supported.";
-  return false;
-}
-
-}  // namespace

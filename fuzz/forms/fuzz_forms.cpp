@@ -2,10 +2,13 @@
 // is written must read back to an equal model and write back to the same text.
 #include <cstdint>
 #include <cstdlib>
+#include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 
 #include "libs/forms/FormFile.h"
 #include "libs/forms/FormInspect.h"
+#include "libs/util/JsonStream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view input(reinterpret_cast<const char*>(data), size);
@@ -22,7 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!(second == first)) abort();
   std::string again;
   if (!FmfToText(second, again, &error) || again != text) abort();
-  FormFileToJson(second).dump();
+  std::ostringstream json;
+  CJsonStreamWriter writer(json);
+  WriteFormFileJson(second, writer);
+  if (nlohmann::json::parse(json.str(), nullptr, false).is_discarded()) abort();
   DescribeFormFile(second);
   return 0;
 }

@@ -3,8 +3,7 @@
 
 #include "libs/forms/FormFile.h"
 #include "libs/forms/FormWalk.h"
-
-using nlohmann::ordered_json;
+#include "libs/util/JsonStream.h"
 
 namespace {
 
@@ -37,12 +36,24 @@ std::string Utf8(std::string_view text) {
   return out;
 }
 
-ordered_json FontToJson(const LOGFONT& f) {
-  return {{"face", Utf8(f.lfFaceName)}, {"height", f.lfHeight}, {"weight", f.lfWeight}, {"italic", f.lfItalic}};
+void WriteFont(CJsonStreamWriter& w, std::string_view key, const LOGFONT& f) {
+  w.Key(key);
+  w.BeginObject();
+  w.Field("face", Utf8(f.lfFaceName));
+  w.Field("height", f.lfHeight);
+  w.Field("weight", f.lfWeight);
+  w.Field("italic", f.lfItalic);
+  w.EndObject();
 }
 
-ordered_json RectToJson(const CRect& r) {
-  return {{"left", r.left}, {"top", r.top}, {"right", r.right}, {"bottom", r.bottom}};
+void WriteRect(CJsonStreamWriter& w, const CRect& r) {
+  w.Key("rect");
+  w.BeginObject();
+  w.Field("left", r.left);
+  w.Field("top", r.top);
+  w.Field("right", r.right);
+  w.Field("bottom", r.bottom);
+  w.EndObject();
 }
 
 const char* TypeName(const CDEItemBase& item) {
@@ -54,90 +65,122 @@ const char* TypeName(const CDEItemBase& item) {
   }
 }
 
-ordered_json IdOrNull(const FormItemIds& ids, const CDEItemBase* item) {
-  int id = ids.IdOf(item);
-  return id >= 0 ? ordered_json(id) : ordered_json(nullptr);
+// An item's number, null for one that is not numbered.
+void WriteId(CJsonStreamWriter& w, std::string_view key, const FormItemIds& ids, const CDEItemBase* item) {
+  const int id = item ? ids.IdOf(item) : -1;
+  w.Key(key);
+  if (id >= 0) {
+    w.Integer(id);
+  } else {
+    w.Null();
+  }
 }
 
-ordered_json ItemToJson(const CDEItemBase& item, const FormItemIds& ids) {
-  ordered_json j = {{"id", IdOrNull(ids, &item)}, {"type", TypeName(item)}, {"name", Utf8(item.GetName())}};
+void WriteItem(CJsonStreamWriter& w, const CDEItemBase& item, const FormItemIds& ids) {
+  w.BeginObject();
+  WriteId(w, "id", ids, &item);
+  w.Field("type", TypeName(item));
+  w.Field("name", Utf8(item.GetName()));
   if (item.GetItemType() == CDEFormBase::Text) {
     auto& text = static_cast<const CDEText&>(item);
-    j["text"] = Utf8(text.GetText());
-    j["rect"] = RectToJson(item.GetDims());
-    j["formNum"] = item.GetFormNum();
-    j["font"] = FontToJson(text.GetLogFont());
-    return j;
+    w.Field("text", Utf8(text.GetText()));
+    WriteRect(w, item.GetDims());
+    w.Field("formNum", item.GetFormNum());
+    WriteFont(w, "font", text.GetLogFont());
+    w.EndObject();
+    return;
   }
-  j["label"] = Utf8(item.GetLabel());
-  j["rect"] = RectToJson(item.GetDims());
-  j["formNum"] = item.GetFormNum();
+  w.Field("label", Utf8(item.GetLabel()));
+  WriteRect(w, item.GetDims());
+  w.Field("formNum", item.GetFormNum());
   if (item.GetItemType() == CDEFormBase::Field) {
     auto& field = static_cast<const CDEField&>(item);
     const CDEText& label = *field.GetDETextPtr();
-    j["itemName"] = Utf8(field.GetItemName());
-    j["dict"] = Utf8(field.GetItemDict());
-    j["occ"] = field.GetOcc();
-    j["enterKeyRequired"] = field.IsEnterKeyRequired();
-    j["protected"] = field.IsProtected();
-    j["labelText"] = {{"name", Utf8(label.GetName())}, {"rect", RectToJson(label.GetDims())},
-                      {"font", FontToJson(label.GetLogFont())}};
-    return j;
+    w.Field("itemName", Utf8(field.GetItemName()));
+    w.Field("dict", Utf8(field.GetItemDict()));
+    w.Field("occ", field.GetOcc());
+    w.Field("enterKeyRequired", field.IsEnterKeyRequired());
+    w.Field("protected", field.IsProtected());
+    w.Key("labelText");
+    w.BeginObject();
+    w.Field("name", Utf8(label.GetName()));
+    WriteRect(w, label.GetDims());
+    WriteFont(w, "font", label.GetLogFont());
+    w.EndObject();
+    w.EndObject();
+    return;
   }
   const CDEGroup* group = AsGroup(&item);
-  j["required"] = group->GetRequired();
-  j["maxLoops"] = group->GetMaxLoops();
-  ordered_json items = ordered_json::array();
-  for (int i = 0; i < group->GetNumItems(); ++i) items.push_back(ItemToJson(*group->GetItem(i), ids));
-  j["items"] = std::move(items);
-  return j;
+  w.Field("required", group->GetRequired());
+  w.Field("maxLoops", group->GetMaxLoops());
+  w.Key("items");
+  w.BeginArray();
+  for (int i = 0; i < group->GetNumItems() && w.Good(); ++i) WriteItem(w, *group->GetItem(i), ids);
+  w.EndArray();
+  w.EndObject();
 }
 
-ordered_json FormToJson(const CDEForm& form, const FormItemIds& ids) {
-  ordered_json items = ordered_json::array();
-  for (int i = 0; i < form.GetNumItems(); ++i) {
+void WriteForm(CJsonStreamWriter& w, const CDEForm& form, const FormItemIds& ids) {
+  w.BeginObject();
+  w.Field("name", Utf8(form.GetName()));
+  w.Field("label", Utf8(form.GetLabel()));
+  w.Field("level", form.GetLevel());
+  WriteRect(w, form.GetDims());
+  WriteId(w, "group", ids, form.GetGroup());
+  w.Key("items");
+  w.BeginArray();
+  for (int i = 0; i < form.GetNumItems() && w.Good(); ++i) {
     const CDEItemBase* item = form.GetItem(i);
-    if (form.OwnsItem(item))
-      items.push_back(ItemToJson(*item, ids));
-    else
-      items.push_back({{"ref", IdOrNull(ids, item)}});
+    if (form.OwnsItem(item)) {
+      WriteItem(w, *item, ids);
+    } else {
+      w.BeginObject();
+      WriteId(w, "ref", ids, item);
+      w.EndObject();
+    }
   }
-  return {{"name", Utf8(form.GetName())},
-          {"label", Utf8(form.GetLabel())},
-          {"level", form.GetLevel()},
-          {"rect", RectToJson(form.GetDims())},
-          {"group", form.GetGroup() ? IdOrNull(ids, form.GetGroup()) : ordered_json(nullptr)},
-          {"items", std::move(items)}};
+  w.EndArray();
+  w.EndObject();
 }
 
 }  // namespace
 
-ordered_json FormFileToJson(const CDEFormFile& ff) {
+void WriteFormFileJson(const CDEFormFile& ff, CJsonStreamWriter& w) {
   FormItemIds ids = NumberItems(ff);
-  ordered_json dicts = ordered_json::array();
-  for (int i = 0; i < ff.GetNumDicts(); ++i) dicts.push_back(Utf8(ff.GetDictName(i)));
-  ordered_json levels = ordered_json::array();
-  for (int l = 0; l < ff.GetNumLevels(); ++l) {
+  w.BeginObject();
+  w.Field("fileName", Utf8(ff.GetFileName()));
+  w.Field("version", Utf8(ff.GetVersion()));
+  w.Field("name", Utf8(ff.GetName()));
+  w.Field("label", Utf8(ff.GetLabel()));
+  w.Field("primaryDict", Utf8(ff.GetPrimaryDictName()));
+  w.Field("pathOn", ff.IsPathOn());
+  w.Field("convertRoster", ff.ConvertRoster());
+  w.Key("dictionaries");
+  w.BeginArray();
+  for (int i = 0; i < ff.GetNumDicts(); ++i) w.String(Utf8(ff.GetDictName(i)));
+  w.EndArray();
+  WriteFont(w, "fieldFont", ff.GetDefFldLF());
+  WriteFont(w, "textFont", ff.GetDefTxtLF());
+  w.Key("levels");
+  w.BeginArray();
+  for (int l = 0; l < ff.GetNumLevels() && w.Good(); ++l) {
     const CDELevel* level = ff.GetLevel(l);
-    ordered_json groups = ordered_json::array();
-    for (int g = 0; g < level->GetNumGroups(); ++g) groups.push_back(ItemToJson(*level->GetGroup(g), ids));
-    levels.push_back(
-        {{"name", Utf8(level->GetName())}, {"label", Utf8(level->GetLabel())}, {"groups", std::move(groups)}});
+    w.BeginObject();
+    w.Field("name", Utf8(level->GetName()));
+    w.Field("label", Utf8(level->GetLabel()));
+    w.Key("groups");
+    w.BeginArray();
+    for (int g = 0; g < level->GetNumGroups() && w.Good(); ++g) WriteItem(w, *level->GetGroup(g), ids);
+    w.EndArray();
+    w.EndObject();
   }
-  ordered_json forms = ordered_json::array();
-  for (int f = 0; f < ff.GetNumForms(); ++f) forms.push_back(FormToJson(*ff.GetForm(f), ids));
-  return {{"fileName", Utf8(ff.GetFileName())},
-          {"version", Utf8(ff.GetVersion())},
-          {"name", Utf8(ff.GetName())},
-          {"label", Utf8(ff.GetLabel())},
-          {"primaryDict", Utf8(ff.GetPrimaryDictName())},
-          {"pathOn", ff.IsPathOn()},
-          {"convertRoster", ff.ConvertRoster()},
-          {"dictionaries", std::move(dicts)},
-          {"fieldFont", FontToJson(ff.GetDefFldLF())},
-          {"textFont", FontToJson(ff.GetDefTxtLF())},
-          {"levels", std::move(levels)},
-          {"forms", std::move(forms)}};
+  w.EndArray();
+  w.Key("forms");
+  w.BeginArray();
+  for (int f = 0; f < ff.GetNumForms() && w.Good(); ++f) WriteForm(w, *ff.GetForm(f), ids);
+  w.EndArray();
+  w.EndObject();
+  w.Finish();
 }
 
 namespace {

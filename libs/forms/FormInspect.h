@@ -3,13 +3,13 @@
 // short outline in text.
 #include <string>
 
-#include <nlohmann/json.hpp>
-
 class CDEFormFile;
+class CJsonStreamWriter;
 
 // Keys keep the order of docs/fmf-format.md. Items carry the same numbers ("id") as in
-// the .fmf file; a form refers to an item it does not own as {"ref": id}.
-nlohmann::ordered_json FormFileToJson(const CDEFormFile& formFile);
+// the .fmf file; a form refers to an item it does not own as {"ref": id}. Writes the whole
+// document, ended by a newline.
+void WriteFormFileJson(const CDEFormFile& formFile, CJsonStreamWriter& writer);
 
 // A few lines: the header, the dictionaries, counts of each kind of object, then one line
 // per level, group (top groups of levels) and form.

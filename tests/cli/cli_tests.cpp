@@ -615,18 +615,65 @@ TEST(CliInspect, UnreadableFilesFailWithAReason) {
   }
 }
 
-// A description that cannot be written (a full disk) is a failure, not a file shown.
+const std::string kKeptDescriptions = TRAVO_SOURCE_DIR "/tests/cli/inspect-json/";
+
+// A description that cannot be written (a full disk, a closed output) is a failure, not a
+// file shown: whether it fails at the end or, for the larger ones, half-way.
 TEST(CliInspect, OutputThatCannotBeWrittenFails) {
   TempDir dir;
-  const std::string path = dir.file("survey.dcf");
-  ASSERT_TRUE(SampleDictionary().Save(path));
-  for (const char* format : {"", "--json "}) {
-    const std::string command = std::string("'") + TRAVO_CLI_PATH + "' inspect " + format + "'" + path +
-                                "' > /dev/full 2> '" + dir.file("err.txt") + "'";
-    const int raw = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(raw)) << format;
-    EXPECT_EQ(WEXITSTATUS(raw), 1) << format;
-    EXPECT_NE(ReadTextFile(dir.file("err.txt")).find("cannot write"), std::string::npos) << format;
+  std::vector<std::string> inputs = {dir.file("survey.dcf")};
+  ASSERT_TRUE(SampleDictionary().Save(inputs[0]));
+  for (const char* kept : {"household.ddw", "sample.fmf", "household-orva31.dd", "household-vesk.dic"}) {
+    inputs.push_back(kKeptDescriptions + kept);
+  }
+  for (const std::string& input : inputs) {
+    for (const char* format : {"", "--json "}) {
+      for (const char* output : {"> /dev/full", ">&-"}) {
+        const std::string command = std::string("'") + TRAVO_CLI_PATH + "' inspect " + format + "'" + input + "' " +
+                                    output + " 2> '" + dir.file("err.txt") + "'";
+        const int raw = std::system(command.c_str());
+        const std::string what = input + " " + format + output;
+        ASSERT_TRUE(WIFEXITED(raw)) << what;
+        EXPECT_EQ(WEXITSTATUS(raw), 1) << what;
+        EXPECT_NE(ReadTextFile(dir.file("err.txt")).find("cannot write"), std::string::npos) << what;
+      }
+    }
+  }
+}
+
+// inspect --json of files of every kind gives, byte for byte, the description kept beside
+// each input (@DIR@ standing for the folder the input was copied to). The inputs hold
+// texts with quotes, backslashes, control characters, non-ASCII and invalid UTF-8, empty
+// dictionaries and value sets, forms with every kind of item, and codes written as
+// floating-point numbers; a file under a misleading name is named as given.
+TEST(CliInspect, JsonIsTheKeptDescriptionByteForByte) {
+  struct Case {
+    std::string input;
+    std::string copiedAs;  // "" for the input's own name
+    std::string expected;  // "" for the input's name and ".json"
+  };
+  const std::vector<Case> cases = {
+      {"awkward-texts.dcf"}, {"household.dcf"}, {"small.dcf"}, {"empty.dcf"},
+      {"household.ddw"}, {"odd.ddw"}, {"rules.ddw"}, {"eof-value.ddw"},
+      {"sample.fmf"}, {"example.fmf"}, {"nested.fmf"}, {"invalid-utf8-text.fmf"},
+      {"household-orva31.dd"}, {"awkward.dd"}, {"small.dd"}, {"empty.dd"},
+      {"household-vesk.dic"}, {"household.dic"}, {"unordered.dic"}, {"header-only.dic"}, {"work.wst"},
+      {"household.dic", "household.dd", "household.dic-as-dd.json"},
+      {"awkward.dd", "awkward.txt", "awkward.dd-as-txt.json"},
+      {"awkward.dd", "odd \"name\" \\back.txt", "awkward.dd-as-odd-name.json"},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    const std::string path = dir.file(c.copiedAs.empty() ? c.input : c.copiedAs);
+    std::filesystem::copy_file(kKeptDescriptions + c.input, path);
+    ProcessResult r = Cli(dir, {"inspect", "--json", path});
+    ASSERT_EQ(r.status, 0) << c.input << ": " << r.err;
+    std::string expected = ReadTextFile(kKeptDescriptions + (c.expected.empty() ? c.input + ".json" : c.expected));
+    ASSERT_FALSE(expected.empty()) << c.input;
+    for (size_t at = expected.find("@DIR@"); at != std::string::npos; at = expected.find("@DIR@", at)) {
+      expected.replace(at, 5, dir.path().string());
+    }
+    EXPECT_EQ(r.out, expected) << c.input << " as " << path;
   }
 }
 
