@@ -247,11 +247,12 @@ int Print(const std::string& text) {
 
 // A standard stream that was closed is opened on /dev/null: otherwise the next file
 // opened (the log) would take its number, and the summary meant for stdout would land in
-// it.
+// it. It is opened for reading only, so that writing to a closed stdout still fails as it
+// would have (inspect's output that cannot be written ends with status 1).
 void KeepStandardStreamsOpen() {
   for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
     // open takes the lowest free number, which is fd.
-    if (fcntl(fd, F_GETFD) < 0 && errno == EBADF) open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    if (fcntl(fd, F_GETFD) < 0 && errno == EBADF) open("/dev/null", O_RDONLY);
   }
 }
 
