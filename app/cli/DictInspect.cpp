@@ -5,11 +5,17 @@
 
 namespace {
 
+// The name, label and note that every named part of a dictionary carries, in that order.
+template <typename Named>
+void WriteNameLabelNote(const Named& named, CJsonStreamWriter& w) {
+  w.Field("name", named.GetName());
+  w.Field("label", named.GetLabel());
+  w.Field("note", named.GetNote());
+}
+
 void WriteValueJson(const CDictValue& value, CJsonStreamWriter& w) {
   w.BeginObject();
-  w.Field("name", value.GetName());
-  w.Field("label", value.GetLabel());
-  w.Field("note", value.GetNote());
+  WriteNameLabelNote(value, w);
   w.Field("valueType", static_cast<int>(value.GetValueType()));
   w.Field("special", value.IsSpecial());
   w.Key("pairs");
@@ -27,9 +33,7 @@ void WriteValueJson(const CDictValue& value, CJsonStreamWriter& w) {
 
 void WriteVSetJson(const CDictVSet& vset, CJsonStreamWriter& w) {
   w.BeginObject();
-  w.Field("name", vset.GetName());
-  w.Field("label", vset.GetLabel());
-  w.Field("note", vset.GetNote());
+  WriteNameLabelNote(vset, w);
   w.Key("values");
   w.BeginArray();
   for (int i = 0; i < vset.GetNumValues(); ++i) WriteValueJson(*vset.GetValue(i), w);
@@ -39,9 +43,7 @@ void WriteVSetJson(const CDictVSet& vset, CJsonStreamWriter& w) {
 
 void WriteItemJson(const CDictItem& item, CJsonStreamWriter& w) {
   w.BeginObject();
-  w.Field("name", item.GetName());
-  w.Field("label", item.GetLabel());
-  w.Field("note", item.GetNote());
+  WriteNameLabelNote(item, w);
   w.Field("start", item.GetStart());
   w.Field("len", item.GetLen());
   w.Field("occurs", item.GetOccurs());
@@ -59,9 +61,7 @@ void WriteItemJson(const CDictItem& item, CJsonStreamWriter& w) {
 
 void WriteRecordJson(const CDictRecord& record, CJsonStreamWriter& w) {
   w.BeginObject();
-  w.Field("name", record.GetName());
-  w.Field("label", record.GetLabel());
-  w.Field("note", record.GetNote());
+  WriteNameLabelNote(record, w);
   w.Field("recTypeValue", record.GetRecTypeVal());
   w.Field("required", record.GetRequired());
   w.Field("maxRecs", record.GetMaxRecs());
@@ -121,9 +121,7 @@ void WriteRecordText(const CDictRecord& record, const char* heading, std::ostrea
 void WriteDictJson(const CDataDict& dict, CJsonStreamWriter& w) {
   w.BeginObject();
   w.Field("format", "travo-dictionary");
-  w.Field("name", dict.GetName());
-  w.Field("label", dict.GetLabel());
-  w.Field("note", dict.GetNote());
+  WriteNameLabelNote(dict, w);
   w.Field("recTypeStart", dict.GetRecTypeStart());
   w.Field("recTypeLen", dict.GetRecTypeLen());
   w.Field("posRelative", dict.GetPosRelative());

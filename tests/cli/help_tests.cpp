@@ -9,6 +9,7 @@
 
 #include "RecordingHost.h"
 #include "RunProcess.h"
+#include "HelpListing.h"
 
 namespace {
 
@@ -39,21 +40,6 @@ std::vector<std::string> UsageCommands(const std::string& text) {
     words >> program >> command;
     EXPECT_EQ(program, "travo-convert-cli") << line;
     commands.push_back(command);
-  }
-  return commands;
-}
-
-// The command names of the full help's "Commands:" list.
-std::vector<std::string> ListedCommands(const std::string& help) {
-  std::vector<std::string> commands;
-  const size_t start = help.find("\nCommands:\n");
-  if (start == std::string::npos) return commands;
-  std::istringstream lines(help.substr(start + 11));
-  for (std::string line; std::getline(lines, line) && !line.empty();) {
-    std::istringstream words(line);
-    std::string name;
-    words >> name;
-    commands.push_back(name);
   }
   return commands;
 }

@@ -10,6 +10,7 @@
 
 #include "RecordingHost.h"
 #include "RunProcess.h"
+#include "HelpListing.h"
 
 namespace {
 
@@ -70,21 +71,6 @@ std::vector<std::string> ListedOptions(const std::string& help) {
     for (std::sregex_iterator it(names.begin(), names.end(), name), end; it != end; ++it) options.push_back(it->str());
   }
   return options;
-}
-
-// The commands of the full help's "Commands:" list.
-std::vector<std::string> ListedCommands(const std::string& help) {
-  std::vector<std::string> commands;
-  const size_t start = help.find("\nCommands:\n");
-  if (start == std::string::npos) return commands;
-  std::istringstream lines(help.substr(start + 11));
-  for (std::string line; std::getline(lines, line) && !line.empty();) {
-    std::istringstream words(line);
-    std::string command;
-    words >> command;
-    commands.push_back(command);
-  }
-  return commands;
 }
 
 TEST(ManPages, ListEverythingTheHelpLists) {
