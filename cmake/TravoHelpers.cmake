@@ -17,12 +17,16 @@ function(travo_add_subfolders)
 endfunction()
 
 # A GoogleTest executable registered with ctest.
-#   travo_add_gtest(name SOURCES a.cpp b.cpp LIBS lib1 lib2)
+#   travo_add_gtest(name [UNPRIVILEGED] SOURCES a.cpp b.cpp LIBS lib1 lib2)
+# UNPRIVILEGED: the tests run through travo_run_unprivileged.
 function(travo_add_gtest name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "UNPRIVILEGED" "" "SOURCES;LIBS" ${ARGN})
   find_package(GTest REQUIRED)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} travo_testsupport GTest::gtest GTest::gtest_main)
+  if(T_UNPRIVILEGED)
+    travo_run_unprivileged(${name})
+  endif()
   include(GoogleTest)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
@@ -44,4 +48,11 @@ function(travo_add_fuzzer name)
                    -print_final_stats=1 ${work} ${F_CORPUS})
   set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 900)
   file(MAKE_DIRECTORY ${work})
+endfunction()
+
+# Runs a test executable's tests (and their discovery) through tests/support/unprivileged.sh:
+# as the user nobody when ctest runs as root, so that tests of permissions hold. Call before
+# gtest_discover_tests, which reads the property when called.
+function(travo_run_unprivileged target)
+  set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tests/support/unprivileged.sh)
 endfunction()

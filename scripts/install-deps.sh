@@ -11,6 +11,7 @@ packages=(
   xvfb xauth                     # the wizard's screenshots and a display for it on a server
   fonts-dejavu-core fontconfig   # the fonts forms are measured with, the same on every machine
   chromium                       # renders the forms preview in its test
+  locales                        # a locale with a decimal comma for the number tests
 )
 
 missing=()
@@ -26,4 +27,12 @@ if ((${#missing[@]})); then
   if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The number tests need a locale whose decimal point is a comma.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  echo "Generating the locale de_DE.UTF-8"
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi
