@@ -35,7 +35,7 @@ endfunction()
 # replayed, then TRAVO_FUZZ_RUNS new inputs from a fixed seed are tried, so two runs over the
 # same corpus give the same verdict. scripts/fuzz.sh fuzzes for longer and grows the corpus.
 #   travo_add_fuzzer(name SOURCE f.cpp LIBS lib1 CORPUS dir)
-set(TRAVO_FUZZ_RUNS 100000 CACHE STRING "New inputs each fuzz target tries under ctest, after its corpus")
+set(TRAVO_FUZZ_RUNS 20000 CACHE STRING "New inputs each fuzz target tries under ctest, after its corpus")
 function(travo_add_fuzzer name)
   cmake_parse_arguments(F "" "SOURCE;CORPUS" "LIBS" ${ARGN})
   add_executable(${name} ${F_SOURCE})

@@ -31,8 +31,8 @@ echo "== The same under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSan
   ctest --test-dir build-asan --output-on-failure --parallel "$(nproc)" --timeout 900
 )
 
-echo "== Fuzz targets (corpus, then ${FUZZ_RUNS:-100000} new inputs each)"
+echo "== Fuzz targets (corpus, then ${FUZZ_RUNS:-20000} new inputs each)"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTRAVO_FUZZ=ON -DTRAVO_FUZZ_RUNS="${FUZZ_RUNS:-100000}" >/dev/null
+  -DTRAVO_FUZZ=ON -DTRAVO_FUZZ_RUNS="${FUZZ_RUNS:-20000}" >/dev/null
 cmake --build build-fuzz --parallel "$(nproc)"
 ctest --test-dir build-fuzz --output-on-failure --parallel "$(nproc)" -L fuzz
