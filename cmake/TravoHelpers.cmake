@@ -17,33 +17,41 @@ function(travo_add_subfolders)
 endfunction()
 
 # A GoogleTest executable registered with ctest.
-#   travo_add_gtest(name SOURCES a.cpp b.cpp LIBS lib1 lib2)
+#   travo_add_gtest(name [UNPRIVILEGED] SOURCES a.cpp b.cpp LIBS lib1 lib2)
+# UNPRIVILEGED: the tests run through travo_run_unprivileged.
 function(travo_add_gtest name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "UNPRIVILEGED" "" "SOURCES;LIBS" ${ARGN})
   find_package(GTest REQUIRED)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} travo_testsupport GTest::gtest GTest::gtest_main)
+  if(T_UNPRIVILEGED)
+    travo_run_unprivileged(${name})
+  endif()
   include(GoogleTest)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
-# A libFuzzer target plus a short ctest run over its seed corpus. The seed is fixed, so
-# runs over the same corpus try the same inputs in the same order; the time bound decides
-# how far a run gets.
+# A libFuzzer target plus a ctest run (label fuzz) through fuzz/run.sh: the seed corpus is
+# replayed, then TRAVO_FUZZ_RUNS new inputs from a fixed seed are tried, so two runs over the
+# same corpus give the same verdict. scripts/fuzz.sh fuzzes for longer and grows the corpus.
 #   travo_add_fuzzer(name SOURCE f.cpp LIBS lib1 CORPUS dir)
-set(TRAVO_FUZZ_SECONDS 60 CACHE STRING "Seconds each fuzz target runs under ctest")
+set(TRAVO_FUZZ_RUNS 20000 CACHE STRING "New inputs each fuzz target tries under ctest, after its corpus")
 function(travo_add_fuzzer name)
   cmake_parse_arguments(F "" "SOURCE;CORPUS" "LIBS" ${ARGN})
   add_executable(${name} ${F_SOURCE})
   target_link_libraries(${name} PRIVATE ${F_LIBS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-  set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
   add_test(NAME ${name}
-           COMMAND ${CMAKE_COMMAND} -E env UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-                   $<TARGET_FILE:${name}> -seed=1 -max_total_time=${TRAVO_FUZZ_SECONDS} -rss_limit_mb=2048 -timeout=10
-                   -print_final_stats=1 ${work} ${F_CORPUS})
+           COMMAND ${PROJECT_SOURCE_DIR}/fuzz/run.sh $<TARGET_FILE:${name}> ${CMAKE_CURRENT_BINARY_DIR}/${name}_run
+                   ${F_CORPUS} ${TRAVO_FUZZ_RUNS})
   set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 900)
-  file(MAKE_DIRECTORY ${work})
+endfunction()
+
+# Runs a test executable's tests (and their discovery) through tests/support/unprivileged.sh:
+# as the user nobody when ctest runs as root, so that tests of permissions hold. Call before
+# gtest_discover_tests, which reads the property when called.
+function(travo_run_unprivileged target)
+  set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tests/support/unprivileged.sh)
 endfunction()
 
 # A man page kept beside its program's code as NAME.1.in: written into the build folder's

@@ -1,5 +1,5 @@
 // Conversion kind 2: a Travo dictionary into an ORVA 3.1 dictionary (.dd). The file is
-// written under a temporary name in the target's folder and renamed over the target only
+// written through a temporary file in the target's folder that replaces the target only
 // when it is complete, so a failed conversion leaves whatever was there before.
 #include <sys/stat.h>
 #include <unistd.h>
@@ -210,38 +210,17 @@ void SplitValueSets(CDataDict* dict, const CDDRuleMgr& rules, int level, int rec
 }
 
 // Where the ORVA file goes: the output path when its extension is "dd" in any letter
-// case, else the output path with ".dd" for its extension; and the temporary name.
-struct OutputFile {
-  std::string target;
-  std::string tempBase;  // DdCreate appends ".dd"
-  std::string TempPath() const { return tempBase + ".dd"; }
-};
-
-OutputFile OutputFileFor(const std::string& output) {
-  OutputFile file;
+// case, else the output path with ".dd" for its extension.
+std::string OutputFileFor(const std::string& output) {
   const size_t dot = orva31::ExtensionDot(output);
   const bool isDd = dot != std::string::npos && CVornString(output.substr(dot + 1)).CompareNoCase("dd") == 0;
-  file.target = isDd ? output : orva31::WithoutExtension(output) + ".dd";
-  file.tempBase = file.target + ".tmp" + std::to_string(getpid());
-  return file;
+  return isDd ? output : orva31::WithoutExtension(output) + ".dd";
 }
 
-// Closes and removes the temporary file unless the conversion committed it.
-struct TempOutput {
-  std::string path;
-  bool committed = false;
-  ~TempOutput() {
-    if (committed) return;
-    DdCloseOutput();
-    std::remove(path.c_str());
-  }
+// Ends writing when the conversion stops: a file not completed is discarded.
+struct OutputClose {
+  ~OutputClose() { DdCloseOutput(); }
 };
-
-// The new file keeps the permissions of the one it replaces.
-void CopyPermissions(const std::string& from, const std::string& to) {
-  struct stat st;
-  if (stat(from.c_str(), &st) == 0) chmod(to.c_str(), st.st_mode & 07777);
-}
 
 }  // namespace
 
@@ -261,19 +240,17 @@ bool CConvertApp::ConvertToORVA31Dict(const CVornString& input, const CVornStrin
   const std::string date = HeaderDate(CVornString::Date());
   const std::string time = HeaderTime(CVornString::Time());
 
-  const OutputFile file = OutputFileFor(output);
-  const bool targetInUse = DdFileInUse(file.target);
-  if (targetInUse || DdCreate(file.tempBase) < 0) {
+  if (DdCreateFile(OutputFileFor(output)) < 0) {
     const int reason = errno;
     m_sMessage.Format(ResText(IDS_CANNOT_OPEN_OUTPUT), output.c_str());
-    if (targetInUse || reason == EAGAIN || reason == EACCES)
+    if (reason == EAGAIN)
       m_sMessage += ResText(IDS_OUTPUT_IN_USE);
     else
       m_sMessage += CVornString("\n\n") + std::strerror(reason);
     m_sMessage.MessageBoxA(0);
     return false;
   }
-  TempOutput temp{file.TempPath()};
+  OutputClose closeOutput;
 
   DdNew();
   if (dict.GetRecTypeLen() <= 0)  // a negative length (a damaged .dcf) means none too
@@ -296,18 +273,12 @@ bool CConvertApp::ConvertToORVA31Dict(const CVornString& input, const CVornStrin
     }
   }
 
-  if (DdWrite(date.c_str(), time.c_str()) < 0 || DdCloseOutput() < 0) {
-    ShowString(m_sMessage, IDS_SAVE_IO_ERROR);
-    return false;
-  }
-  CopyPermissions(file.target, temp.path);
-  if (std::rename(temp.path.c_str(), file.target.c_str()) != 0) {
+  if (DdWrite(date.c_str(), time.c_str()) < 0) {
     m_sMessage.LoadString(IDS_SAVE_IO_ERROR);
-    m_sMessage += CVornString("\n\n") + file.target + ": " + std::strerror(errno);
+    m_sMessage += CVornString("\n\n") + DdWriteError();
     m_sMessage.MessageBoxA(0);
     return false;
   }
-  temp.committed = true;
   MarkOutputWritten();
   progress.DestroyWindow();
   return true;

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "libs/util/SafeFile.h"
 #include "orva31/DdFormat.h"
 
 namespace {
@@ -37,17 +38,6 @@ bool ReadAt(int fd, uint64_t offset, uint8_t* buffer, int size, int* got) {
     total += static_cast<int>(n);
   }
   *got = total;
-  return true;
-}
-
-bool WriteAt(int fd, uint64_t offset, const uint8_t* buffer, size_t size) {
-  size_t total = 0;
-  while (total < size) {
-    ssize_t n = pwrite(fd, buffer + total, size - total, static_cast<off_t>(offset + total));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    total += static_cast<size_t>(n);
-  }
   return true;
 }
 
@@ -129,7 +119,8 @@ struct ReadState {
 
 // The image a writer builds: fixed tables, filled by additions only.
 struct WriteState {
-  int fd = -1;
+  CAtomicFileWriter file;  // the file takes its name whole at DdWrite
+  std::string error;       // why the last DdCreate or DdWrite failed
   dd::Header header;
   dd::RecordEntry records[DD_MAX_RECORDS + 1];  // the last one is COMMON's pseudo-entry
   dd::ItemEntry items[DD_MAX_ITEMS];
@@ -273,17 +264,20 @@ void OpenValueGap(int size, int position, int block) {
   std::memmove(v + position + block, v + position, size - position);
 }
 
+bool WriteOut(const uint8_t* bytes, size_t size) {
+  return g_dd.out.file.Write(std::string_view(reinterpret_cast<const char*>(bytes), size));
+}
+
+// Appends the table of count entries to the file.
 template <typename Entry>
-bool WriteTable(const Entry* entries, int count, int entrySize, void (*encode)(const Entry&, uint8_t*),
-                uint64_t offset, int pieces) {
+bool WriteTable(const Entry* entries, int count, int entrySize, void (*encode)(const Entry&, uint8_t*), int pieces) {
   WriteState& out = g_dd.out;
   int done = 0;
   for (int piece = 1; piece <= pieces; ++piece) {
     // Piece p of n ends at entry count * p / n: two pieces are the first half, then the rest.
     const int end = piece == pieces ? count : count * piece / pieces;
     for (int i = done; i < end; ++i) encode(entries[i], out.staging + (i - done) * entrySize);
-    if (!WriteAt(out.fd, offset + uint64_t(done) * entrySize, out.staging, size_t(end - done) * entrySize))
-      return false;
+    if (!WriteOut(out.staging, size_t(end - done) * entrySize)) return false;
     done = end;
   }
   return true;
@@ -428,21 +422,21 @@ DdReadStats DdGetReadStats() { return g_dd.in.stats; }
 
 // ---------------------------------------------------------------- Writing
 
-int DdCreate(const std::string& base) {
+int DdCreate(const std::string& base) { return DdCreateFile(base + ".dd"); }
+
+int DdCreateFile(const std::string& path) {
   DdCloseOutput();
-  const std::string path = base + ".dd";
-  // Readable and writable as the user's umask allows, like any file the user makes.
-  constexpr mode_t kNewFileMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH;
-  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kNewFileMode);
-  if (fd < 0) return DD_IO_ERROR;
-  // The writer holds a write lock while it writes, so readers see the file as in use.
-  if (TryLock(fd, F_WRLCK) == 0) {
-    const int saved = errno;
-    close(fd);
-    errno = saved;
+  WriteState& out = g_dd.out;
+  // A file another process reads or writes is not replaced under it.
+  if (DdFileInUse(path)) {
+    out.error = "Cannot write " + path + ": it is in use.";
+    errno = EAGAIN;
     return DD_IO_ERROR;
   }
-  g_dd.out.fd = fd;
+  if (!out.file.Open(path, &out.error)) {
+    if (errno == 0) errno = EIO;
+    return DD_IO_ERROR;
+  }
   return DD_OK;
 }
 
@@ -603,7 +597,7 @@ int DdMaxRecordLength(int record) {
 
 int DdWrite(const char* date, const char* time) {
   WriteState& out = g_dd.out;
-  if (out.fd < 0) return DD_IO_ERROR;
+  if (!out.file.IsOpen()) return DD_IO_ERROR;
   dd::Header& h = out.header;
   const uint32_t itemTable = dd::kHeaderSize + uint32_t(h.numRecords) * dd::kRecordEntrySize;
   const uint32_t valueNameTable = itemTable + uint32_t(h.numItems) * dd::kItemEntrySize;
@@ -618,20 +612,22 @@ int DdWrite(const char* date, const char* time) {
   h.usable = 1;
 
   dd::EncodeHeader(h, out.staging);
-  if (!WriteAt(out.fd, 0, out.staging, dd::kHeaderSize) ||
-      !WriteTable(out.records, h.numRecords, dd::kRecordEntrySize, dd::EncodeRecord, h.recordTableOffset, 1) ||
-      !WriteTable(out.items, h.numItems, dd::kItemEntrySize, dd::EncodeItem, itemTable, 2) ||
-      !WriteTable(out.valueNames, h.numValueNames, dd::kValueNameEntrySize, dd::EncodeValueName, valueNameTable, 2) ||
-      !WriteAt(out.fd, valueArea, out.values, h.valueAreaSize))
-    return DD_IO_ERROR;
-  // An earlier, longer file at the same name must not leave its tail behind.
-  if (ftruncate(out.fd, static_cast<off_t>(valueArea + h.valueAreaSize)) != 0) return DD_IO_ERROR;
-  // On the disk before anyone renames it into place.
-  if (fsync(out.fd) != 0) return DD_IO_ERROR;
-  return DD_OK;
+  // The header and the tables follow one another without gaps: written in order.
+  WriteOut(out.staging, dd::kHeaderSize);
+  WriteTable(out.records, h.numRecords, dd::kRecordEntrySize, dd::EncodeRecord, 1);
+  WriteTable(out.items, h.numItems, dd::kItemEntrySize, dd::EncodeItem, 2);
+  WriteTable(out.valueNames, h.numValueNames, dd::kValueNameEntrySize, dd::EncodeValueName, 2);
+  WriteOut(out.values, h.valueAreaSize);
+  // The file writer keeps the first failure; Commit reports it and leaves the old file.
+  return out.file.Commit(&out.error) ? DD_OK : DD_IO_ERROR;
 }
 
-int DdCloseOutput() { return CloseHandle(g_dd.out.fd); }
+int DdCloseOutput() {
+  g_dd.out.file.Abandon();
+  return 0;
+}
+
+const std::string& DdWriteError() { return g_dd.out.error; }
 
 bool DdFileInUse(const std::string& path) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);

@@ -97,20 +97,25 @@ struct DdReadStats {
 DdReadStats DdGetReadStats();
 
 // ---- Writing ----
-// Creates or opens base + ".dd" read-write (owner read/write on creation) without
-// truncating it and takes a write lock on it; returns 0 or -1 (errno tells why; EAGAIN or
-// EACCES: another process holds a lock on it).
+// Starts writing base + ".dd" (DdCreateFile: path as given). The file is made in its folder
+// without a name and replaces the old one whole at DdWrite; until then, and when anything
+// fails, an existing file stays as it was. Returns 0 or -1 (errno tells why; EAGAIN:
+// another process holds a lock on the file; DdWriteError gives the reason in words).
 int DdCreate(const std::string& base);
+int DdCreateFile(const std::string& path);
 void DdNew();
 void DdSetRecordType(int start, int length);
 int DdAddRecord(const DdRecordInfo* info);
 int DdAddItem(int record, const DdItemInfo* info);
 int DdAddValueName(int record, int item, const DdValueNameInfo* info);
 int DdAddValue(int record, int item, int valueName, const DdValuePair* value);
-// Completes the header with the 8-character date and time and writes the image, then
-// cuts the file to its end. 0 or -1.
+// Completes the header with the 8-character date and time, writes the image and puts the
+// file in place of the old one. 0 or -1.
 int DdWrite(const char* date, const char* time);
+// Ends writing; a file DdWrite did not complete is discarded. Returns 0.
 int DdCloseOutput();
+// Why the last DdCreate or DdWrite failed: a sentence naming the file and the reason.
+const std::string& DdWriteError();
 // The longest record over COMMON and record, or over COMMON and every record for -1.
 int DdMaxRecordLength(int record);
 

@@ -14,6 +14,7 @@ packages=(
   dpkg-dev                       # cpack -G DEB: dpkg-shlibdeps finds the package's dependencies
   groff-base man-db              # the man pages' test renders them
   desktop-file-utils             # the package test validates the desktop entry
+  locales                        # a locale with a decimal comma for the number tests
 )
 
 missing=()
@@ -29,4 +30,12 @@ if ((${#missing[@]})); then
   if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The number tests need a locale whose decimal point is a comma.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  echo "Generating the locale de_DE.UTF-8"
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi

@@ -81,8 +81,8 @@ class Dic : public Obj {
   short ReplaceIndex();
 
   // The listing of keys, sections, variables, transformations and forms (vesk/Print.cpp):
-  // into the file path (created or emptied), or to standard output when path is null or
-  // the file cannot be opened. Texts stay as the file holds them.
+  // into the file path (replaced whole), or to standard output when path is null or the
+  // file cannot be written. Texts stay as the file holds them.
   void PrintDic(const char* path);
   void PrintDic(std::ostream& out);
 

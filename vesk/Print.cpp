@@ -160,16 +160,12 @@ void Dic::PrintDic(std::ostream& out) {
 }
 
 void Dic::PrintDic(const char* path) {
-  FILE* file = path ? std::fopen(path, "w") : nullptr;
-  FILE* stream = file ? file : stdout;
   std::ostringstream text;
   PrintDic(text);
   const std::string listing = text.str();
-  std::fwrite(listing.data(), 1, listing.size(), stream);
-  if (file)
-    std::fclose(file);
-  else
-    std::fflush(stdout);
+  if (path && WriteFileAtomically(path, listing)) return;
+  std::fwrite(listing.data(), 1, listing.size(), stdout);
+  std::fflush(stdout);
 }
 
 // ---- the form dump

@@ -1,6 +1,7 @@
 #include "app/cli/Batch.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -225,6 +226,14 @@ std::string LogBlock(const ConversionRun& run) {
   return block;
 }
 
+// A block cut short (the disk full) is taken back, so that the log keeps its earlier
+// blocks and ends with a whole one; not when another program appended after it meanwhile.
+bool ConvertLog::TakeBackPartOfBlock(ssize_t written) {
+  const off_t end = lseek(fd_, 0, SEEK_CUR);
+  struct stat info {};
+  return end >= written && fstat(fd_, &info) == 0 && info.st_size == end && ftruncate(fd_, end - written) == 0;
+}
+
 bool ConvertLog::Append(const ConversionRun& run, std::string& error) {
   const std::string block = LogBlock(run);
   // One write per block: with O_APPEND two programs logging into the same file do not
@@ -234,7 +243,9 @@ bool ConvertLog::Append(const ConversionRun& run, std::string& error) {
     written = write(fd_, block.data(), block.size());
   } while (written < 0 && errno == EINTR);
   if (written != static_cast<ssize_t>(block.size())) {
-    error = "cannot write the log " + path_ + ": " + (written < 0 ? std::strerror(errno) : "short write");
+    const int reason = written < 0 ? errno : ENOSPC;
+    if (written > 0) TakeBackPartOfBlock(written);
+    error = "cannot write the log " + path_ + ": " + std::strerror(reason);
     return false;
   }
   return true;

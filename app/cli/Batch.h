@@ -2,6 +2,8 @@
 // The convert command's run of one conversion and of folders of files: a host that
 // records every message shown on its way to the terminal, the summary of what was
 // written, the log, and the folder form (`convert -o OUTDIR INPUT...`).
+#include <sys/types.h>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -79,6 +81,8 @@ class ConvertLog {
   bool Append(const ConversionRun& run, std::string& error);
 
  private:
+  bool TakeBackPartOfBlock(ssize_t written);
+
   int fd_ = -1;
   std::string path_;
 };

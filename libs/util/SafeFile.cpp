@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <string.h>
+#include <stdio.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -94,54 +96,62 @@ bool PlanWrite(const std::string& name, WritePlan& plan, std::string* error) {
   return true;
 }
 
-// Creates the temporary file beside plan.path; -1 with a reason when the folder refuses it.
-int CreateTempBeside(const std::string& name, const WritePlan& plan, std::string& temp, std::string* error) {
-  const std::string folder = FolderOf(plan.path);
-  temp = (folder == "/" ? "" : folder) + "/.travo-XXXXXX";
-  int fd = mkstemp(temp.data());
-  if (fd < 0) SetError(error, "Cannot write " + name + ": " + Reason(errno) + ".");
-  return fd;
+// A hidden file name in folder that is free now: ".travo-" and six random letters.
+std::string TempNameIn(const std::string& folder) {
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  unsigned char random[6] = {};
+  if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
+    // No random bytes: the process id and the clock still differ between writers.
+    const unsigned long mix = static_cast<unsigned long>(getpid()) * 2654435761ul ^ static_cast<unsigned long>(clock());
+    for (size_t i = 0; i < sizeof random; ++i) random[i] = static_cast<unsigned char>(mix >> (8 * i));
+  }
+  std::string name = (folder == "/" ? "" : folder) + "/.travo-";
+  for (unsigned char byte : random) name += kLetters[byte % (sizeof kLetters - 1)];
+  return name;
+}
+
+// Creates the named temporary file beside plan.path; -1 with errno set when the folder
+// refuses it.
+int CreateNamedTemp(const WritePlan& plan, std::string& temp) {
+  temp = (FolderOf(plan.path) == "/" ? "" : FolderOf(plan.path)) + "/.travo-XXXXXX";
+  return mkstemp(temp.data());
+}
+
+// Creates a file without a name in the folder of plan.path; -1 where the file system or
+// the kernel has none (EOPNOTSUPP, EISDIR, EINVAL) or the folder refuses it.
+int CreateUnnamedTemp(const WritePlan& plan) {
+  return open(FolderOf(plan.path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, plan.mode);
+}
+
+// Gives the unnamed file fd the name path; false with errno set (EEXIST when path is taken).
+bool LinkUnnamed(int fd, const std::string& path) {
+  char self[64];
+  snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+  if (linkat(AT_FDCWD, self, AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+  const int err = errno;
+  if (err == EEXIST) return false;
+  // Without /proc the descriptor itself can be linked, given the right to (root has it).
+  if (linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0) return true;
+  errno = err;
+  return false;
 }
 
 }  // namespace
 
+TempFileKind DefaultTempFileKind() {
+  return getenv("TRAVO_NAMED_TEMP_FILES") ? TempFileKind::Named : TempFileKind::Unnamed;
+}
+
 bool CanWriteFileAtomically(const std::string& name, std::string* error) {
-  WritePlan plan;
-  std::string temp;
-  if (!PlanWrite(name, plan, error)) return false;
-  int fd = CreateTempBeside(name, plan, temp, error);
-  if (fd < 0) return false;
-  close(fd);
-  unlink(temp.c_str());
-  return true;
+  CAtomicFileWriter probe;
+  return probe.Open(name, error);  // the writer discards its temporary file when destroyed
 }
 
 bool WriteFileAtomically(const std::string& name, std::string_view content, std::string* error) {
-  WritePlan plan;
-  std::string temp;
-  if (!PlanWrite(name, plan, error)) return false;
-  const std::string& path = plan.path;
-  const std::string folder = FolderOf(path);
-  const mode_t mode = plan.mode;
-  int fd = CreateTempBeside(name, plan, temp, error);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, content) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-  int err = errno;
-  if (close(fd) != 0 && ok) {
-    ok = false;
-    err = errno;
-  }
-  if (ok && rename(temp.c_str(), path.c_str()) != 0) {
-    ok = false;
-    err = errno;
-  }
-  if (!ok) {
-    unlink(temp.c_str());
-    SetError(error, "Cannot write " + name + ": " + Reason(err) + ".");
-    return false;
-  }
-  SyncFolder(folder);
-  return true;
+  CAtomicFileWriter out;
+  if (!out.Open(name, error)) return false;
+  out.Write(content);
+  return out.Commit(error);
 }
 
 bool ReadWholeFile(const std::string& path, std::string& content, std::string* error) {
@@ -194,8 +204,14 @@ bool CAtomicFileWriter::Open(const std::string& name, std::string* error) {
   WritePlan plan;
   if (!PlanWrite(name, plan, error)) return false;
   std::string temp;
-  int fd = CreateTempBeside(name, plan, temp, error);
-  if (fd < 0) return false;
+  int fd = kind_ == TempFileKind::Unnamed ? CreateUnnamedTemp(plan) : -1;
+  // Where there is no unnamed file, a named one; it also gives the true reason when the
+  // folder refuses both.
+  if (fd < 0) fd = CreateNamedTemp(plan, temp);
+  if (fd < 0) {
+    SetError(error, "Cannot write " + name + ": " + Reason(errno) + ".");
+    return false;
+  }
   name_ = name;
   path_ = plan.path;
   temp_ = temp;
@@ -228,6 +244,28 @@ bool CAtomicFileWriter::Write(std::string_view data) {
   return true;
 }
 
+// Gives the complete temporary file the target's name. A named one is renamed over the
+// target. An unnamed one is linked straight in when the target does not exist yet, else
+// linked to a free hidden name and renamed over the target from there.
+bool CAtomicFileWriter::Name(int& err) {
+  if (!temp_.empty()) {
+    if (rename(temp_.c_str(), path_.c_str()) == 0) return true;
+    err = errno;
+    return false;
+  }
+  if (LinkUnnamed(fd_, path_)) return true;
+  for (int attempt = 0; errno == EEXIST && attempt < 100; ++attempt) {
+    const std::string temp = TempNameIn(FolderOf(path_));
+    if (!LinkUnnamed(fd_, temp)) continue;
+    if (rename(temp.c_str(), path_.c_str()) == 0) return true;
+    err = errno;
+    unlink(temp.c_str());
+    return false;
+  }
+  err = errno;
+  return false;
+}
+
 bool CAtomicFileWriter::Commit(std::string* error) {
   if (fd_ < 0) {
     SetError(error, "Cannot write " + (name_.empty() ? std::string("the file") : name_) + ": it was not opened.");
@@ -235,17 +273,13 @@ bool CAtomicFileWriter::Commit(std::string* error) {
   }
   bool ok = Flush() && fchmod(fd_, static_cast<mode_t>(mode_)) == 0 && fsync(fd_) == 0;
   int err = err_ ? err_ : errno;
-  if (close(fd_) != 0 && ok) {
-    ok = false;
-    err = errno;
-  }
+  ok = ok && Name(err);
+  // An unnamed file is named before the close, which would discard it; synced, its
+  // content is on the disk already, so the close cannot lose any.
+  close(fd_);
   fd_ = -1;
-  if (ok && rename(temp_.c_str(), path_.c_str()) != 0) {
-    ok = false;
-    err = errno;
-  }
   if (!ok) {
-    unlink(temp_.c_str());
+    if (!temp_.empty()) unlink(temp_.c_str());
     temp_.clear();
     SetError(error, "Cannot write " + name_ + ": " + Reason(err) + ".");
     return false;

@@ -1,6 +1,6 @@
 #pragma once
 // Writing an output file safely: the content goes to a temporary file in the same folder,
-// which is renamed over the target only once it is complete. A failure never leaves a
+// which takes the target's name only once it is complete and on the disk. A failure never leaves a
 // half-written file and never destroys the previous one.
 #include <string>
 #include <string_view>
@@ -22,14 +22,24 @@ bool MakeFolder(const std::string& folder, std::string* error = nullptr);
 // folder, or unreadable.
 bool ReadWholeFile(const std::string& path, std::string& content, std::string* error = nullptr);
 
-// Writes an output file piece by piece through a temporary file beside it (as
+// How the writer makes its temporary file. Unnamed: a file without a name in the target's
+// folder (O_TMPFILE), linked in only once complete, so that even a killed process leaves
+// nothing behind; where the file system has none, a named one as below. Named: a hidden
+// ".travo-XXXXXX" file beside the target, removed on every failure the process lives
+// through. DefaultTempFileKind is Unnamed unless the environment variable
+// TRAVO_NAMED_TEMP_FILES is set (to test the named path end to end).
+enum class TempFileKind { Unnamed, Named };
+TempFileKind DefaultTempFileKind();
+
+// Writes an output file piece by piece through a temporary file in its folder (as
 // WriteFileAtomically does), so that a file of any size can be written with little memory.
-// Commit renames the temporary file over the target; until then the target is left as it
-// was. Abandon, or destroying the writer without a successful Commit, removes the
-// temporary file.
+// Commit gives the complete, synced file the target's name; until then the target is left
+// as it was. Abandon, or destroying the writer without a successful Commit, discards the
+// temporary file. A symbolic link as target is written through: the link stays and the
+// file it points to is replaced whole.
 class CAtomicFileWriter {
  public:
-  CAtomicFileWriter() = default;
+  explicit CAtomicFileWriter(TempFileKind kind = DefaultTempFileKind()) : kind_(kind) {}
   ~CAtomicFileWriter();
   CAtomicFileWriter(const CAtomicFileWriter&) = delete;
   CAtomicFileWriter& operator=(const CAtomicFileWriter&) = delete;
@@ -39,19 +49,23 @@ class CAtomicFileWriter {
   bool Open(const std::string& path, std::string* error = nullptr);
   // Appends data (buffered). False once a write has failed; Commit then gives the reason.
   bool Write(std::string_view data);
-  // Writes what is buffered, syncs and renames the temporary file over the target. False
-  // with a reason naming the target when any write or the rename failed; the temporary
-  // file is then gone and the target is as it was.
+  // Writes what is buffered, syncs and gives the file the target's name. False with a
+  // reason naming the target when any write or the naming failed; the temporary file is
+  // then gone and the target is as it was.
   bool Commit(std::string* error = nullptr);
   void Abandon();
   bool IsOpen() const { return fd_ >= 0; }
+  // True while open on a temporary file without a name.
+  bool IsUnnamed() const { return fd_ >= 0 && temp_.empty(); }
 
  private:
   bool Flush();
+  bool Name(int& err);
 
+  TempFileKind kind_;
   std::string name_;  // as given, for messages
-  std::string path_;  // the file the rename lands on
-  std::string temp_;
+  std::string path_;  // the file the result lands on
+  std::string temp_;  // the named temporary file; empty for an unnamed one
   std::string buffer_;
   unsigned mode_ = 0;
   int fd_ = -1;

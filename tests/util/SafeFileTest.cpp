@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -120,6 +121,60 @@ TEST(SafeFile, ReadOnlyFolderFailsWithoutTouchingTheTarget) {
   EXPECT_EQ(Slurp(path), "old");
   EXPECT_EQ(EntriesIn(folder), 1u);
 }
+
+// Both kinds of temporary file: the unnamed one (ext4 and tmpfs have it) and the named one
+// the writer falls back on.
+class SafeFileTemp : public ::testing::TestWithParam<TempFileKind> {
+ protected:
+  bool Unnamed() const { return GetParam() == TempFileKind::Unnamed; }
+};
+
+TEST_P(SafeFileTemp, TheTargetChangesOnlyAtCommitAndKeepsItsMode) {
+  TempDir dir;
+  const std::string path = dir.file("out.dcf"), fresh = dir.file("new.dcf");
+  std::ofstream(path) << "old";
+  chmod(path.c_str(), 0640);
+  std::string error;
+  for (const std::string& target : {path, fresh}) {
+    CAtomicFileWriter out(GetParam());
+    ASSERT_TRUE(out.Open(target, &error)) << error;
+    EXPECT_EQ(out.IsUnnamed(), Unnamed());
+    out.Write(std::string(200000, 'n'));
+    EXPECT_EQ(EntriesIn(dir.path()), Unnamed() ? 1u : 2u) << "the new file is not there before the commit";
+    ASSERT_TRUE(out.Commit(&error)) << error;
+    EXPECT_EQ(Slurp(target), std::string(200000, 'n'));
+  }
+  EXPECT_EQ(ModeOf(path), 0640u);
+  EXPECT_EQ(EntriesIn(dir.path()), 2u) << "no temporary file is left";
+
+  CAtomicFileWriter abandoned(GetParam());
+  ASSERT_TRUE(abandoned.Open(path, &error)) << error;
+  abandoned.Write("half");
+  abandoned.Abandon();
+  EXPECT_EQ(Slurp(path), std::string(200000, 'n'));
+  EXPECT_EQ(EntriesIn(dir.path()), 2u);
+}
+
+TEST_P(SafeFileTemp, AKilledWriterLeavesTheOldFile) {
+  TempDir dir;
+  const std::string path = dir.file("out.dcf");
+  std::ofstream(path) << "old";
+  const pid_t child = fork();
+  if (child == 0) {
+    CAtomicFileWriter out(GetParam());
+    if (out.Open(path)) out.Write(std::string(1 << 20, 'n'));
+    raise(SIGKILL);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(Slurp(path), "old");
+  // An unnamed file vanishes with the process; a named one stays behind (hidden).
+  EXPECT_EQ(EntriesIn(dir.path()), Unnamed() ? 1u : 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SafeFileTemp, ::testing::Values(TempFileKind::Unnamed, TempFileKind::Named),
+                         [](const auto& info) { return info.param == TempFileKind::Unnamed ? "Unnamed" : "Named"; });
 
 TEST(SafeFile, ReadWholeFileGivesContentOrAReason) {
   TempDir dir;
