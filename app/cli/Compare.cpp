@@ -7,6 +7,7 @@
 
 #include "app/ConvertApp.h"
 #include "app/DetectFormat.h"
+#include "app/cli/Arguments.h"
 #include "libs/dict/DataDict.h"
 #include "libs/util/Host.h"
 #include "libs/util/ProgressDlg.h"
@@ -301,16 +302,7 @@ std::unique_ptr<CDataDict> LoadAnyDictionary(const std::string& path, std::strin
 int RunCompare(const std::vector<std::string>& args, std::string& usageError) {
   bool json = false;
   std::vector<std::string> files;
-  for (const std::string& arg : args) {
-    if (arg == "--json") {
-      json = true;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      usageError = "unknown option '" + arg + "'";
-      return 2;
-    } else {
-      files.push_back(arg);
-    }
-  }
+  if (!SplitJsonAndFiles(args, json, files, usageError)) return 2;
   if (files.size() != 2) {
     usageError = "compare needs two files, A and B";
     return 2;

@@ -19,15 +19,18 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 // Loads path as InspectVesk does: a ".wst" extension in any case makes it a work
-// dictionary. On failure sets error to a sentence naming the file and the status.
-bool LoadDictionary(const std::string& path, Dic& dic, std::string& error) {
+// dictionary. On failure says on stderr, in a sentence naming the file and the status, why.
+bool LoadDictionary(const std::string& path, Dic& dic) {
   // A named pipe or a device would keep the reader waiting.
   struct stat info {};
+  std::string error;
   if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
     error = "Cannot load VESK dictionary " + path + ": it is not a regular file.";
-    return false;
+  } else if (LoadVeskFile(path, dic, error)) {
+    return true;
   }
-  return LoadVeskFile(path, dic, error);
+  std::cerr << error << '\n';
+  return false;
 }
 
 // Splits args into files and the value of one option (-o or -d); false with the reason
@@ -69,11 +72,8 @@ int RunVeskReport(const std::vector<std::string>& args, std::string& usageError)
     return kExitUsage;
   }
   Dic dic;
+  if (!LoadDictionary(files[0], dic)) return kExitFailed;
   std::string error;
-  if (!LoadDictionary(files[0], dic, error)) {
-    std::cerr << error << '\n';
-    return kExitFailed;
-  }
   std::ostringstream listing;
   dic.PrintDic(listing);
   if (output.empty()) {
@@ -100,11 +100,8 @@ int RunVeskHtml(const std::vector<std::string>& args, std::string& usageError) {
     return kExitUsage;
   }
   Dic dic;
+  if (!LoadDictionary(files[0], dic)) return kExitFailed;
   std::string error;
-  if (!LoadDictionary(files[0], dic, error)) {
-    std::cerr << error << '\n';
-    return kExitFailed;
-  }
   if (!MakeFolder(folder, &error)) {
     std::cerr << error << '\n';
     return kExitFailed;

@@ -16,6 +16,7 @@
 
 #include "app/ConvertApp.h"
 #include "app/DetectFormat.h"
+#include "app/cli/Arguments.h"
 #include "app/cli/Batch.h"
 #include "app/cli/CliHost.h"
 #include "app/cli/Compare.h"
@@ -165,15 +166,7 @@ int RunConvert(const std::vector<std::string>& args, std::string& usageError) {
 int RunInspect(const std::vector<std::string>& args, std::string& usageError) {
   bool json = false;
   std::vector<std::string> files;
-  for (const std::string& arg : args) {
-    if (arg == "--json") {
-      json = true;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return UsageProblem(usageError, "unknown option '" + arg + "'");
-    } else {
-      files.push_back(arg);
-    }
-  }
+  if (!SplitJsonAndFiles(args, json, files, usageError)) return kExitUsage;
   if (files.size() != 1) return UsageProblem(usageError, "inspect needs one FILE");
   CliHost host(true, true);
   ScopedHost installed(host);
