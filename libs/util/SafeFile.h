@@ -23,8 +23,11 @@ bool MakeFolder(const std::string& folder, std::string* error = nullptr);
 bool ReadWholeFile(const std::string& path, std::string& content, std::string* error = nullptr);
 
 // How the writer makes its temporary file. Unnamed: a file without a name in the target's
-// folder (O_TMPFILE), linked in only once complete, so that even a killed process leaves
-// nothing behind; where the file system has none, a named one as below. Named: a hidden
+// folder (O_TMPFILE), linked in only once complete, so that a killed process leaves no part
+// of a file behind (the one exception: killed between the two calls that put the complete
+// file in place of an existing one, its link under a hidden name and the rename over the
+// target, it leaves that complete file under the hidden name; Linux cannot link a file
+// over an existing name in one call); where the file system has none, a named one as below. Named: a hidden
 // ".travo-XXXXXX" file beside the target, removed on every failure the process lives
 // through. DefaultTempFileKind is Unnamed unless the environment variable
 // TRAVO_NAMED_TEMP_FILES is set (to test the named path end to end).

@@ -280,6 +280,36 @@ class Faults : public ::testing::TestWithParam<OutputKind> {
     EXPECT_EQ(TempFilesIn(folder), std::vector<std::string>{}) << "temporary files left in " << folder;
   }
 
+  // A whole file of the output: for outputs checked against the clean run, the same as one
+  // of that run's files (a folder output has several).
+  bool WholeLeftover(const std::string& path) const {
+    if (kind.check != Check::SameAsClean) return Whole(path);
+    const std::string text = ReadTextFile(path);
+    for (const auto& entry : fs::recursive_directory_iterator(dir.file("clean"))) {
+      if (entry.is_regular_file() && ReadTextFile(entry.path()) == text) return true;
+    }
+    return false;
+  }
+
+  // No run leaves a temporary file, with one exception no file system call can close: a
+  // kill between the two steps that put a whole new file in place of an existing one (its
+  // link under a hidden name, then the rename over the target) leaves that whole file under
+  // the hidden name; never a part of one. Each moment is judged alone: such a file is
+  // removed once checked.
+  void ExpectNoPartialTempFiles(const ProcessResult& r) const {
+    const std::vector<std::string> left = TempFilesIn(dir.path());
+    if (r.status != 128 + SIGKILL) {
+      ExpectNoTempFiles(dir.path());
+      return;
+    }
+    EXPECT_LE(left.size(), 1u) << "temporary files left in " << dir.path();
+    for (const std::string& path : left) {
+      EXPECT_TRUE(WholeLeftover(path)) << path << " is a part of an output, left by a kill";
+      std::error_code ec;
+      fs::remove(path, ec);
+    }
+  }
+
   // A clean failure names the output's folder or a file in it; a success leaves a whole
   // output.
   void ExpectOutcome(const ProcessResult& r) const {
@@ -304,7 +334,7 @@ class Faults : public ::testing::TestWithParam<OutputKind> {
       const ProcessResult r = Finish(pid, dir.path());
       SCOPED_TRACE("moment " + std::to_string(at) + " us, status " + std::to_string(r.status));
       ExpectPreviousOrWhole(Output());
-      ExpectNoTempFiles(dir.path());
+      ExpectNoPartialTempFiles(r);
       if (HasFailure()) return;
     }
   }
