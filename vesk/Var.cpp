@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -253,10 +254,14 @@ short Var::LoadTransformations(int blocks) {
   tras = NewList(true);
   if (!tras) return Fail(kNoMemory);
   unsigned char raw[3 * kBlock];
-  if (ReadFull(fd, raw, blocks * kBlock) < blocks * kBlock) return Fail(kReadFailed);
+  const int bytesRead = blocks * kBlock;
+  if (ReadFull(fd, raw, bytesRead) < bytesRead) return Fail(kReadFailed);
+  // The text ends at a NUL, at 64 bytes, or with the blocks read: a blank-padded block has
+  // no NUL, and the buffer beyond it holds nothing of the file.
+  const int textLimit = std::min(64, bytesRead);
   char source[65];
   int n = 0;
-  while (n < 64 && raw[n] != 0) {
+  while (n < textLimit && raw[n] != 0) {
     source[n] = static_cast<char>(raw[n]);
     ++n;
   }

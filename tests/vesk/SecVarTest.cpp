@@ -260,6 +260,36 @@ TEST(Var, TransformationBlocksAreReadOnlyForCountsOneToThree) {
   EXPECT_NE(dic->GetVar("NEXT"), nullptr);
 }
 
+// The text of a transformation is taken from the bytes of its blocks only (at most 64 of
+// them), however it is padded: a blank-padded block has no NUL to stop at. Reading past
+// them shows as uninitialised memory under the memcheck run, and as stray entries of
+// whatever the stack held otherwise.
+TEST(Var, TransformationTextEndsWithTheBytesOfItsBlocks) {
+  using Pairs = std::vector<std::pair<std::string, double>>;
+  struct Case {
+    std::string blocks;  // a whole number of 32-byte blocks
+    Pairs entries;
+  };
+  const std::string oneBlock = "\"A\" 1 \"B\" 2.5 ELSE 9";
+  const std::vector<Case> cases = {
+      {oneBlock + std::string(32 - oneBlock.size(), ' '), {{"", 9}, {"A", 1}, {"B", 2.5}}},
+      {oneBlock + std::string(64 - oneBlock.size(), ' '), {{"", 9}, {"A", 1}, {"B", 2.5}}},
+      // Past 64 bytes nothing is read, though a third block goes on.
+      {"\"A\" 1" + std::string(64 - 5, ' ') + "\"Z\" 5" + std::string(32 - 5, ' '), {{"A", 1}}},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(c.blocks.size() % 32, 0u);
+    TempDir dir;
+    VeskBuilder b;
+    b.Header({});
+    b.Section({});
+    b.Variable({.name = "V", .transformation = c.blocks});
+    auto dic = LoadOk(dir, b);
+    ASSERT_NE(dic->GetVar("V")->tras, nullptr);
+    EXPECT_EQ(Entries(*dic->GetVar("V")->tras), c.entries) << "[" << c.blocks << "]";
+  }
+}
+
 TEST(Sec, CalcSecLenFromTheLastVariableOrTheGroup) {
   TempDir dir;
   VeskBuilder b;
