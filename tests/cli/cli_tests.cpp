@@ -165,7 +165,8 @@ TEST(CliConvert, CtrlCStopsTheConversionAndWritesNothing) {
     }
   }
   const std::string output = dir.file("large.dcf");
-  ProcessResult r = RunProcess(TRAVO_CLI_PATH, {"convert", "--quiet", input, output}, dir.path().string(), 300);
+  ProcessResult r = RunProcessInterruptedWhileReading(TRAVO_CLI_PATH, {"convert", "--quiet", input, output},
+                                                      dir.path().string(), std::filesystem::canonical(input).string());
   EXPECT_EQ(r.status, 130) << r.err;
   EXPECT_FALSE(std::filesystem::exists(output));
   for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
@@ -630,7 +631,7 @@ std::string TodayAsMonthDayYear() {
   std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
-  char text[16];
+  char text[32];
   std::snprintf(text, sizeof text, "%02d%02d%02d", local.tm_mon + 1, local.tm_mday, local.tm_year % 100);
   return text;
 }

@@ -344,8 +344,9 @@ TEST(CliFolder, CtrlCStopsTheConversionUnderWayAndStartsNoOther) {
   ddw.close();
   WriteFile(dir.file("in/b.ddw"), kOrva41);
   WriteFile(dir.file("in/c.ddw"), kOrva41);
-  ProcessResult r = RunProcess(TRAVO_CLI_PATH, {"convert", "--quiet", "-o", dir.file("out"), dir.file("in")},
-                               dir.path().string(), 300);
+  ProcessResult r = RunProcessInterruptedWhileReading(
+      TRAVO_CLI_PATH, {"convert", "--quiet", "-o", dir.file("out"), dir.file("in")}, dir.path().string(),
+      fs::canonical(dir.file("in/a-large.ddw")).string());
   EXPECT_EQ(r.status, 130) << r.err;
   EXPECT_NE(r.out.find("interrupted " + dir.file("in/a-large.ddw")), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("0 converted, 1 failed, 0 skipped, interrupted (2 not started)\n"), std::string::npos) << r.out;

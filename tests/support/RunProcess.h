@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -24,12 +26,10 @@ inline std::string ReadTextFile(const std::string& path) {
   return text.str();
 }
 
-// interruptAfterMs > 0 sends SIGINT (Ctrl-C) to the program that many milliseconds after
-// it started.
-inline ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
-                                const std::string& scratchFolder, int interruptAfterMs = 0) {
-  const std::string outPath = scratchFolder + "/.stdout";
-  const std::string errPath = scratchFolder + "/.stderr";
+namespace runprocess_detail {
+
+inline pid_t StartProcess(const std::string& program, const std::vector<std::string>& args,
+                          const std::string& outPath, const std::string& errPath) {
   pid_t pid = fork();
   if (pid == 0) {
     int in = open("/dev/null", O_RDONLY);
@@ -45,10 +45,27 @@ inline ProcessResult RunProcess(const std::string& program, const std::vector<st
     execv(program.c_str(), argv.data());
     _exit(127);
   }
-  if (interruptAfterMs > 0) {
-    usleep(static_cast<useconds_t>(interruptAfterMs) * 1000);
-    kill(pid, SIGINT);
+  return pid;
+}
+
+// How far the process has read into the file at path: the largest offset of its
+// descriptors open on it, or -1 while it has none.
+inline long long ReadOffsetIn(pid_t pid, const std::string& path) {
+  const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+  std::error_code ec;
+  long long offset = -1;
+  for (const auto& entry : std::filesystem::directory_iterator(fds, ec)) {
+    std::error_code linkError;
+    if (std::filesystem::read_symlink(entry.path(), linkError) != path) continue;
+    std::ifstream info("/proc/" + std::to_string(pid) + "/fdinfo/" + entry.path().filename().string());
+    std::string key;
+    long long pos = -1;
+    if (info >> key >> pos && key == "pos:") offset = std::max(offset, pos);
   }
+  return offset;
+}
+
+inline ProcessResult Collect(pid_t pid, const std::string& outPath, const std::string& errPath) {
   ProcessResult result;
   int raw = 0;
   waitpid(pid, &raw, 0);
@@ -56,4 +73,36 @@ inline ProcessResult RunProcess(const std::string& program, const std::vector<st
   result.out = ReadTextFile(outPath);
   result.err = ReadTextFile(errPath);
   return result;
+}
+
+}  // namespace runprocess_detail
+
+inline ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
+                                const std::string& scratchFolder) {
+  const std::string outPath = scratchFolder + "/.stdout", errPath = scratchFolder + "/.stderr";
+  const pid_t pid = runprocess_detail::StartProcess(program, args, outPath, errPath);
+  return runprocess_detail::Collect(pid, outPath, errPath);
+}
+
+// Runs the program and sends it SIGINT (Ctrl-C) once it is under way reading the file at
+// input (an absolute path without links): when it has read past readOffset bytes of it,
+// beyond what telling a file's kind by its first bytes takes. Waiting for that, rather
+// than for a time, keeps the moment the same under any load or instrumentation.
+inline ProcessResult RunProcessInterruptedWhileReading(const std::string& program, const std::vector<std::string>& args,
+                                                       const std::string& scratchFolder, const std::string& input,
+                                                       long long readOffset = 65536) {
+  const std::string outPath = scratchFolder + "/.stdout", errPath = scratchFolder + "/.stderr";
+  const pid_t pid = runprocess_detail::StartProcess(program, args, outPath, errPath);
+  for (;;) {
+    siginfo_t ended{};
+    if (waitid(P_PID, static_cast<id_t>(pid), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 && ended.si_pid == pid) {
+      break;  // ended before it got that far: nothing to interrupt
+    }
+    if (runprocess_detail::ReadOffsetIn(pid, input) > readOffset) {
+      kill(pid, SIGINT);
+      break;
+    }
+    usleep(500);
+  }
+  return runprocess_detail::Collect(pid, outPath, errPath);
 }
