@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -84,6 +85,21 @@ inline ProcessResult RunProcess(const std::string& program, const std::vector<st
   return runprocess_detail::Collect(pid, outPath, errPath);
 }
 
+// Runs the program and calls watch(pid) about every half millisecond while it runs, until
+// watch returns false or the program ends.
+inline ProcessResult RunProcessWatched(const std::string& program, const std::vector<std::string>& args,
+                                       const std::string& scratchFolder, const std::function<bool(pid_t)>& watch) {
+  const std::string outPath = scratchFolder + "/.stdout", errPath = scratchFolder + "/.stderr";
+  const pid_t pid = runprocess_detail::StartProcess(program, args, outPath, errPath);
+  for (;;) {
+    siginfo_t ended{};
+    if (waitid(P_PID, static_cast<id_t>(pid), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 && ended.si_pid == pid) break;
+    if (!watch(pid)) break;
+    usleep(500);
+  }
+  return runprocess_detail::Collect(pid, outPath, errPath);
+}
+
 // Runs the program and sends it SIGINT (Ctrl-C) once it is under way reading the file at
 // input (an absolute path without links): when it has read past readOffset bytes of it,
 // beyond what telling a file's kind by its first bytes takes. Waiting for that, rather
@@ -91,18 +107,27 @@ inline ProcessResult RunProcess(const std::string& program, const std::vector<st
 inline ProcessResult RunProcessInterruptedWhileReading(const std::string& program, const std::vector<std::string>& args,
                                                        const std::string& scratchFolder, const std::string& input,
                                                        long long readOffset = 65536) {
-  const std::string outPath = scratchFolder + "/.stdout", errPath = scratchFolder + "/.stderr";
-  const pid_t pid = runprocess_detail::StartProcess(program, args, outPath, errPath);
-  for (;;) {
-    siginfo_t ended{};
-    if (waitid(P_PID, static_cast<id_t>(pid), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 && ended.si_pid == pid) {
-      break;  // ended before it got that far: nothing to interrupt
-    }
-    if (runprocess_detail::ReadOffsetIn(pid, input) > readOffset) {
-      kill(pid, SIGINT);
-      break;
-    }
-    usleep(500);
-  }
-  return runprocess_detail::Collect(pid, outPath, errPath);
+  return RunProcessWatched(program, args, scratchFolder, [&](pid_t pid) {
+    if (runprocess_detail::ReadOffsetIn(pid, input) <= readOffset) return true;
+    kill(pid, SIGINT);
+    return false;
+  });
+}
+
+// Runs the program with named pipes among its inputs and tells whether it ever waited on
+// one: the kernel shows a process waiting to open a pipe that nobody writes as
+// "wait_for_partner". Such a wait is ended by opening the pipes for writing, so that a
+// fault fails the test rather than hanging it.
+inline ProcessResult RunProcessNotingPipeWaits(const std::string& program, const std::vector<std::string>& args,
+                                               const std::string& scratchFolder, const std::vector<std::string>& pipes,
+                                               bool& waited) {
+  waited = false;
+  return RunProcessWatched(program, args, scratchFolder, [&](pid_t pid) {
+    std::ifstream wchan("/proc/" + std::to_string(pid) + "/wchan");
+    std::string where;
+    if (!(wchan >> where) || where != "wait_for_partner") return true;
+    waited = true;
+    for (const std::string& pipe : pipes) close(open(pipe.c_str(), O_WRONLY | O_NONBLOCK));
+    return true;
+  });
 }
