@@ -16,11 +16,14 @@ function(travo_add_subfolders)
   endforeach()
 endfunction()
 
-# A GoogleTest executable registered with ctest.
-#   travo_add_gtest(name [UNPRIVILEGED] SOURCES a.cpp b.cpp LIBS lib1 lib2)
+# A GoogleTest executable registered with ctest, and run once more, whole, under memcheck.
+#   travo_add_gtest(name [UNPRIVILEGED] [NO_MEMCHECK] [MEMCHECK_SKIP pattern] SOURCES a.cpp LIBS lib1)
 # UNPRIVILEGED: the tests run through travo_run_unprivileged.
+# NO_MEMCHECK: no memcheck run (programs that start Qt's platform, or that time kills).
+# MEMCHECK_SKIP: a GoogleTest filter of tests left out of the memcheck run, with the reason
+# beside the call.
 function(travo_add_gtest name)
-  cmake_parse_arguments(T "UNPRIVILEGED" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "UNPRIVILEGED;NO_MEMCHECK" "MEMCHECK_SKIP" "SOURCES;LIBS" ${ARGN})
   find_package(GTest REQUIRED)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} travo_testsupport GTest::gtest GTest::gtest_main)
@@ -29,6 +32,30 @@ function(travo_add_gtest name)
   endif()
   include(GoogleTest)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  if(NOT T_NO_MEMCHECK)
+    set(filter)
+    if(T_MEMCHECK_SKIP)
+      set(filter --gtest_filter=-${T_MEMCHECK_SKIP})
+    endif()
+    set(runner)
+    if(T_UNPRIVILEGED)
+      set(runner ${PROJECT_SOURCE_DIR}/tests/support/unprivileged.sh)
+    endif()
+    travo_add_memcheck(${name} ${runner} ${PROJECT_SOURCE_DIR}/tests/support/memcheck.sh $<TARGET_FILE:${name}> ${filter})
+  endif()
+endfunction()
+
+# A ctest test (label memcheck) that runs COMMAND, which goes through tests/support/memcheck.sh,
+# in builds where valgrind can see memory errors: not under the sanitizers, and not where
+# valgrind is missing. scripts/test.sh runs these after the other tests.
+find_program(TRAVO_VALGRIND valgrind)
+function(travo_add_memcheck name)
+  if(NOT TRAVO_VALGRIND OR TRAVO_SANITIZE OR TRAVO_FUZZ)
+    return()
+  endif()
+  add_test(NAME memcheck_${name} COMMAND ${ARGN})
+  set_tests_properties(memcheck_${name} PROPERTIES LABELS memcheck TIMEOUT 1800
+                                                   ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
 # A libFuzzer target plus a ctest run (label fuzz) through fuzz/run.sh: the seed corpus is
@@ -36,8 +63,17 @@ endfunction()
 # same corpus give the same verdict. scripts/fuzz.sh fuzzes for longer and grows the corpus.
 #   travo_add_fuzzer(name SOURCE f.cpp LIBS lib1 CORPUS dir)
 set(TRAVO_FUZZ_RUNS 20000 CACHE STRING "New inputs each fuzz target tries under ctest, after its corpus")
+# In the ordinary build the same source makes NAME_replay, which runs the entry point over
+# the kept corpus without libFuzzer, under memcheck.
 function(travo_add_fuzzer name)
   cmake_parse_arguments(F "" "SOURCE;CORPUS" "LIBS" ${ARGN})
+  if(NOT TRAVO_FUZZ)
+    add_executable(${name}_replay ${F_SOURCE} ${PROJECT_SOURCE_DIR}/fuzz/ReplayMain.cpp)
+    target_link_libraries(${name}_replay PRIVATE ${F_LIBS})
+    travo_add_memcheck(${name}_corpus ${PROJECT_SOURCE_DIR}/tests/support/memcheck.sh $<TARGET_FILE:${name}_replay>
+                       ${F_CORPUS})
+    return()
+  endif()
   add_executable(${name} ${F_SOURCE})
   target_link_libraries(${name} PRIVATE ${F_LIBS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
