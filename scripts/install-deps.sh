@@ -12,6 +12,7 @@ packages=(
   fonts-dejavu-core fontconfig   # the fonts forms are measured with, the same on every machine
   chromium librsvg2-bin          # render the forms preview in its tests (a browser, rsvg-convert)
   dpkg-dev                       # cpack -G DEB: dpkg-shlibdeps finds the package's dependencies
+  lintian                        # the package test checks the package with it
   groff-base man-db              # the man pages' test renders them
   desktop-file-utils             # the package test validates the desktop entry
   locales                        # a locale with a decimal comma for the number tests
