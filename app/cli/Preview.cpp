@@ -59,8 +59,8 @@ class SvgWriter {
     body_ += "<text x=\"" + std::to_string(Clamp(r.left)) + "\" y=\"" + std::to_string(baseline) +
              "\" font-family=\"" + Xml(font.lfFaceName) + ", DejaVu Sans, sans-serif\" font-size=\"" +
              std::to_string(std::min(FontPixelHeight(font), 1000)) + "px\" font-weight=\"" +
-             std::to_string(std::clamp(font.lfWeight, 100, 900)) + "\"" + (font.lfItalic ? " font-style=\"italic\"" : "") +
-             std::string(attributes) + ">" + Xml(text) + "</text>\n";
+             std::to_string(std::clamp(font.lfWeight, 100, 900)) + "\"" +
+             (font.lfItalic ? " font-style=\"italic\"" : "") + std::string(attributes) + ">" + Xml(text) + "</text>\n";
     extent_.Hold(CRect(r.left, r.top, std::max(r.right, r.left + 1), std::max(r.bottom, r.top + 1)));
   }
   void Box(const CRect& r, const char* fill, const char* stroke) {

@@ -70,7 +70,6 @@ TEST(Preview, FormPictureHoldsTextsFieldsAndRosterGrid) {
   EXPECT_EQ(svg.rfind("<svg xmlns=\"http://www.w3.org/2000/svg\"", 0), 0u);
   // Texts escaped, the stray byte replaced, so the picture is well-formed UTF-8 XML.
   EXPECT_NE(svg.find(">Name &lt;of&gt; &quot;head&quot; &amp; \xEF\xBF\xBD</text>"), std::string::npos) << svg;
-
   // A hand-laid field is a box; its label is among the form's texts, not drawn again.
   EXPECT_NE(svg.find("<rect x=\"200\" y=\"22\" width=\"27\" height=\"15\""), std::string::npos);
   EXPECT_EQ(svg.find(">Age<"), std::string::npos);
@@ -105,17 +104,23 @@ TEST(Preview, TextsStandOnTheBaselineOfTheirFont) {
   }
 }
 
-TEST(Preview, HugeRostersAndCoordinatesStayBounded) {
-  CDEForm form;
-  form.SetDims(0, 0, 2000000000, 2000000000);
+// A form size x size holding a roster of rows rows of one column: a 20 x 15 box at 10,10,
+// its rows 23 apart.
+std::unique_ptr<CDEForm> OneColumnRoster(int size, int rows) {
+  auto form = std::make_unique<CDEForm>();
+  form->SetDims(0, 0, size, size);
   auto* roster = new CDERoster2;
-  roster->SetMaxLoops(1000000);
+  roster->SetMaxLoops(rows);
   auto* column = new CDEField;
   column->SetDims(10, 10, 30, 25);
   roster->AddItem(column);
-  form.AddItem(roster);
+  form->AddItem(roster);
+  return form;
+}
+
+TEST(Preview, HugeRostersAndCoordinatesStayBounded) {
   CFixedTextMeasurer measurer;
-  const std::string svg = FormToSvg(form, measurer);
+  const std::string svg = FormToSvg(*OneColumnRoster(2000000000, 1000000), measurer);
   EXPECT_LT(svg.size(), 100000u);
   EXPECT_NE(svg.find("more rows"), std::string::npos);
 }
@@ -123,16 +128,9 @@ TEST(Preview, HugeRostersAndCoordinatesStayBounded) {
 // A roster of more rows than are drawn ends in a note of how many are left out, below its
 // last row and inside the picture.
 TEST(Preview, TheNoteOfRowsLeftOutLiesInsideThePicture) {
-  CDEForm form;
-  form.SetDims(0, 0, 100, 100);
-  auto* roster = new CDERoster2;
-  roster->SetMaxLoops(150);
-  auto* column = new CDEField;
-  column->SetDims(10, 10, 30, 25);  // rows 23 apart: the 100th ends at 10 + 99 * 23 + 15
-  roster->AddItem(column);
-  form.AddItem(roster);
   CFixedTextMeasurer measurer(7, 13);  // the note's line: 4 below the rows, 13 high
-  const std::string svg = FormToSvg(form, measurer);
+  // The 100th row drawn ends at 10 + 99 * 23 + 15 = 2302.
+  const std::string svg = FormToSvg(*OneColumnRoster(100, 150), measurer);
   EXPECT_NE(svg.find("<text x=\"10\" y=\"2317\""), std::string::npos) << svg.substr(svg.size() - 300);
   EXPECT_NE(svg.find(">... 50 more rows</text>"), std::string::npos);
   EXPECT_GE(PictureSize(svg).cy, 2302 + 4 + 13);
@@ -297,11 +295,13 @@ std::vector<std::string> MisplacedInk(const QImage& image, const std::vector<Pla
   for (int y = 0; y < image.height(); ++y)
     for (int x = 0; x < image.width(); ++x) {
       if (!IsDark(image, x, y)) continue;
-      const bool placed = std::any_of(texts.begin(), texts.end(), [&](const PlacedText& t) { return Near(t.rect, x, y); }) ||
-                          std::any_of(boxes.begin(), boxes.end(), [&](const CRect& r) { return Near(r, x, y); });
+      const bool placed =
+          std::any_of(texts.begin(), texts.end(), [&](const PlacedText& t) { return Near(t.rect, x, y); }) ||
+          std::any_of(boxes.begin(), boxes.end(), [&](const CRect& r) { return Near(r, x, y); });
       if (!placed && stray++ == 0) firstStray = std::to_string(x) + "," + std::to_string(y);
     }
-  if (stray > 0) faults.push_back(std::to_string(stray) + " dark pixels outside texts and boxes, first at " + firstStray);
+  if (stray > 0)
+    faults.push_back(std::to_string(stray) + " dark pixels outside texts and boxes, first at " + firstStray);
   return faults;
 }
 
