@@ -1,6 +1,6 @@
 # The Debian package: `cpack -G DEB` in the build folder writes
-# travo-convert_<version>-<release>_<arch>.deb with what `cmake --install` installs and
-# the Debian changelog.
+# travo-convert_<version>-<release>_<arch>.deb with what `cmake --install` installs, its
+# Debian changelog and its lintian overrides.
 set(TRAVO_PACKAGE_MAINTAINER "Travo Convert Dictionary maintainers <maintainers@travo-convert.invalid>"
     CACHE STRING "The Maintainer field of the Debian package")
 set(TRAVO_PACKAGE_RELEASE 1 CACHE STRING "The Debian revision of the package")
@@ -13,7 +13,7 @@ set(TRAVO_PACKAGE_DATE "Thu, 10 Dec 2026 12:00:00 +0000")
 # changelog (CHANGELOG.md, compressed). The package adds its Debian changelog
 # (changelog.Debian.gz, which a package with a Debian revision has) and its lintian
 # overrides, a component that `cmake --install` leaves out and cpack installs.
-set(doc ${PROJECT_BINARY_DIR}/doc)
+set(doc_build ${PROJECT_BINARY_DIR}/doc)
 set(doc_dir ${CMAKE_INSTALL_DATAROOTDIR}/doc/travo-convert)
 
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
@@ -29,14 +29,14 @@ string(SUBSTRING "${license}" ${license_start} -1 license_text)
 string(STRIP "${license_text}" license_text)
 string(REPLACE "\n\n" "\n.\n" license_text "${license_text}")
 string(REPLACE "\n" "\n " TRAVO_LICENSE_TEXT " ${license_text}")
-configure_file(${CMAKE_CURRENT_LIST_DIR}/copyright.in ${doc}/copyright @ONLY)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/copyright.in ${doc_build}/copyright @ONLY)
 
-configure_file(${PROJECT_SOURCE_DIR}/CHANGELOG.md ${doc}/changelog COPYONLY)
-configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.Debian.in ${doc}/changelog.Debian @ONLY)
-travo_gzip(${doc}/changelog)
-travo_gzip(${doc}/changelog.Debian)
-install(FILES ${doc}/copyright ${doc}/changelog.gz DESTINATION ${doc_dir})
-install(FILES ${doc}/changelog.Debian.gz DESTINATION ${doc_dir} COMPONENT debian EXCLUDE_FROM_ALL)
+configure_file(${PROJECT_SOURCE_DIR}/CHANGELOG.md ${doc_build}/changelog COPYONLY)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.Debian.in ${doc_build}/changelog.Debian @ONLY)
+travo_gzip(${doc_build}/changelog)
+travo_gzip(${doc_build}/changelog.Debian)
+install(FILES ${doc_build}/copyright ${doc_build}/changelog.gz DESTINATION ${doc_dir})
+install(FILES ${doc_build}/changelog.Debian.gz DESTINATION ${doc_dir} COMPONENT debian EXCLUDE_FROM_ALL)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides
         RENAME travo-convert COMPONENT debian EXCLUDE_FROM_ALL)
 set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};ALL;/"

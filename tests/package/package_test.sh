@@ -6,8 +6,8 @@
 # Either tree must hold exactly the programs, their man pages (compressed), the copyright
 # file and the changelog, the wizard's desktop entry and its icon (nothing of the tests),
 # and the programs must run from there: --version, and a conversion of an example whose
-# output `inspect` opens. The package also holds its Debian changelog and passes lintian
-# without an error.
+# output `inspect` opens. The package also holds its Debian changelog and its lintian
+# overrides, and passes lintian without an error.
 #
 #   package_test.sh install|deb BUILD_DIR SOURCE_DIR VERSION WITH_WIZARD(0|1)
 # CMAKE and CPACK name the programs to run (default: from PATH). Exit status 77: skipped.
