@@ -90,13 +90,25 @@ function(travo_run_unprivileged target)
   set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tests/support/unprivileged.sh)
 endfunction()
 
+# FILE.gz beside FILE (in the build folder), made by the build with gzip -9n: no name and
+# no time in it, so the same FILE gives the same bytes every time.
+function(travo_gzip file)
+  file(RELATIVE_PATH relative ${PROJECT_BINARY_DIR} ${file})
+  string(MAKE_C_IDENTIFIER "gzip_${relative}" target)
+  add_custom_command(OUTPUT ${file}.gz COMMAND gzip -9nkf ${file} DEPENDS ${file} VERBATIM)
+  add_custom_target(${target} ALL DEPENDS ${file}.gz)
+endfunction()
+
 # A man page kept beside its program's code as NAME.1.in: written into the build folder's
-# man/ with the project's version filled in, and installed into section 1.
+# man/ with the project's version filled in (what `man -l` and the tests read), and
+# installed into section 1 compressed, as Debian has man pages.
 #   travo_add_man_page(app/cli/travo-convert-cli.1.in)
 function(travo_add_man_page source)
   get_filename_component(name ${source} NAME_WLE)
-  configure_file(${source} ${PROJECT_BINARY_DIR}/man/${name} @ONLY)
-  install(FILES ${PROJECT_BINARY_DIR}/man/${name} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  set(page ${PROJECT_BINARY_DIR}/man/${name})
+  configure_file(${source} ${page} @ONLY)
+  travo_gzip(${page})
+  install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endfunction()
 
 # The width of a PNG picture, read from its header, in out_var.

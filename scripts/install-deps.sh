@@ -10,8 +10,9 @@ packages=(
   qt6-base-dev libgl-dev         # the wizard
   xvfb xauth                     # the wizard's screenshots and a display for it on a server
   fonts-dejavu-core fontconfig   # the fonts forms are measured with, the same on every machine
-  chromium                       # renders the forms preview in its test
+  chromium librsvg2-bin          # render the forms preview in its tests (a browser, rsvg-convert)
   dpkg-dev                       # cpack -G DEB: dpkg-shlibdeps finds the package's dependencies
+  lintian                        # the package test checks the package with it
   groff-base man-db              # the man pages' test renders them
   desktop-file-utils             # the package test validates the desktop entry
   locales                        # a locale with a decimal comma for the number tests

@@ -45,15 +45,22 @@ struct Extent {
   }
 };
 
+// Texts are placed by their baselines, the top of their line plus the font's ascent as the
+// measurer that laid them out gives it: every SVG renderer honours a baseline, not all of
+// them an alignment to the top of the text.
 class SvgWriter {
  public:
-  void Text(const CRect& r, const LOGFONT& font, std::string_view text) {
+  explicit SvgWriter(ITextMeasurer& measurer) : measurer_(measurer) {}
+
+  // text in font, the top left corner of its line at r's; attributes go into the element.
+  void Text(const CRect& r, const LOGFONT& font, std::string_view text, std::string_view attributes = "") {
     if (text.empty()) return;
-    body_ += "<text x=\"" + std::to_string(Clamp(r.left)) + "\" y=\"" + std::to_string(Clamp(r.top)) +
-             "\" dominant-baseline=\"text-before-edge\" font-family=\"" + Xml(font.lfFaceName) +
-             ", DejaVu Sans, sans-serif\" font-size=\"" + std::to_string(std::min(FontPixelHeight(font), 1000)) +
-             "px\" font-weight=\"" + std::to_string(std::clamp(font.lfWeight, 100, 900)) + "\"" +
-             (font.lfItalic ? " font-style=\"italic\"" : "") + ">" + Xml(text) + "</text>\n";
+    const int baseline = Clamp(r.top) + std::clamp(measurer_.GetAscent(font), 0, kMaxExtent);
+    body_ += "<text x=\"" + std::to_string(Clamp(r.left)) + "\" y=\"" + std::to_string(baseline) +
+             "\" font-family=\"" + Xml(font.lfFaceName) + ", DejaVu Sans, sans-serif\" font-size=\"" +
+             std::to_string(std::min(FontPixelHeight(font), 1000)) + "px\" font-weight=\"" +
+             std::to_string(std::clamp(font.lfWeight, 100, 900)) + "\"" +
+             (font.lfItalic ? " font-style=\"italic\"" : "") + std::string(attributes) + ">" + Xml(text) + "</text>\n";
     extent_.Hold(CRect(r.left, r.top, std::max(r.right, r.left + 1), std::max(r.bottom, r.top + 1)));
   }
   void Box(const CRect& r, const char* fill, const char* stroke) {
@@ -64,10 +71,11 @@ class SvgWriter {
              "\" stroke=\"" + stroke + "\"/>\n";
     extent_.Hold(CRect(r.left, r.top, Clamp(r.left) + w, Clamp(r.top) + h));
   }
-  void Note(int x, int y, const std::string& text) {
-    body_ += "<text x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(y) +
-             "\" dominant-baseline=\"text-before-edge\" font-family=\"DejaVu Sans, sans-serif\" "
-             "font-size=\"11px\" fill=\"#777\">" + Xml(text) + "</text>\n";
+  // The preview's own remark, grey in the forms' default font, its line's top at (x, top).
+  void Note(int x, int top, const std::string& text) {
+    const LOGFONT font = DefaultFormFont();
+    const CSize size = measurer_.GetTextExtent(font, text);
+    Text(CRect(x, top, x + size.cx, top + size.cy), font, text, " fill=\"#777\"");
   }
   std::string Document(const CRect& form) {
     extent_.Hold(form);
@@ -82,6 +90,7 @@ class SvgWriter {
   }
 
  private:
+  ITextMeasurer& measurer_;
   std::string body_;
   Extent extent_;
 };
@@ -169,8 +178,8 @@ std::string IndexHtml(const CDEFormFile& formFile) {
 
 }  // namespace
 
-std::string FormToSvg(const CDEForm& form) {
-  SvgWriter svg;
+std::string FormToSvg(const CDEForm& form, ITextMeasurer& measurer) {
+  SvgWriter svg(measurer);
   for (int i = 0; i < form.GetNumItems(); ++i) DrawItem(svg, *form.GetItem(i));
   return svg.Document(form.GetDims());
 }
@@ -184,7 +193,7 @@ bool WriteFormsPreview(const std::string& fmfPath, const std::string& folder, st
   if (!MakeFolder(folder, &error)) return false;
   for (int i = 0; i < formFile.GetNumForms(); ++i) {
     const std::string path = (fs::path(folder) / ("form-" + std::to_string(i + 1) + ".svg")).string();
-    if (!WriteFileAtomically(path, FormToSvg(*formFile.GetForm(i)), &error)) return false;
+    if (!WriteFileAtomically(path, FormToSvg(*formFile.GetForm(i), CurrentTextMeasurer()), &error)) return false;
   }
   return WriteFileAtomically((fs::path(folder) / "index.html").string(), IndexHtml(formFile), &error);
 }

@@ -41,6 +41,18 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
+// Texts measured with the real fonts (Qt) while it lives, where the tool has them; the
+// fixed metrics otherwise.
+#ifdef TRAVO_QT_MEASURE
+struct RealFontMeasuring {
+  std::unique_ptr<QGuiApplication> gui = EnsureGuiForMeasuring();
+  CQtTextMeasurer measurer;
+  ScopedTextMeasurer installed{measurer};
+};
+#else
+struct RealFontMeasuring {};
+#endif
+
 // Records why the arguments are refused; main shows it with the command's usage.
 int UsageProblem(std::string& usageError, std::string why) {
   usageError = std::move(why);
@@ -130,16 +142,9 @@ int RunConvert(const std::vector<std::string>& args, std::string& usageError) {
   }
   CliHost host(options.yes, options.quiet);
   ScopedHost installed(host);
-#ifdef TRAVO_QT_MEASURE
   // Forms are laid out with the real fonts, as the wizard lays them out.
-  std::unique_ptr<QGuiApplication> gui;
-  CQtTextMeasurer measurer;
-  std::optional<ScopedTextMeasurer> measuring;
-  if (options.kind == KIND_VESK_TO_TRAVO_FORMS) {
-    gui = EnsureGuiForMeasuring();
-    measuring.emplace(measurer);
-  }
-#endif
+  std::optional<RealFontMeasuring> measuring;
+  if (options.kind == KIND_VESK_TO_TRAVO_FORMS) measuring.emplace();
   CConvertApp app;
   if (options.outDir) {
     std::error_code ec;
@@ -198,6 +203,8 @@ int RunPreview(const std::vector<std::string>& args, std::string& usageError) {
     }
   }
   if (files.size() != 1 || folder.empty()) return UsageProblem(usageError, "preview needs one FILE.fmf and -d DIR");
+  // Texts are placed on their baselines with the ascents of the fonts that laid them out.
+  [[maybe_unused]] const RealFontMeasuring measuring;
   std::string error;
   if (!WriteFormsPreview(VornGetFullFileName(files[0]), VornGetFullFileName(folder), error)) {
     std::cerr << error << '\n';

@@ -40,6 +40,8 @@ CSize CQtTextMeasurer::GetTextExtent(const LOGFONT& font, std::string_view text)
   return {metrics.horizontalAdvance(qtext), metrics.height()};
 }
 
+int CQtTextMeasurer::GetAscent(const LOGFONT& font) { return QFontMetrics(ToQFont(font)).ascent(); }
+
 std::unique_ptr<QGuiApplication> EnsureGuiForMeasuring() {
   if (QGuiApplication::instance()) return nullptr;
   const char* display = std::getenv("DISPLAY");

@@ -11,6 +11,7 @@ class QGuiApplication;
 class CQtTextMeasurer : public ITextMeasurer {
  public:
   CSize GetTextExtent(const LOGFONT& font, std::string_view text) override;
+  int GetAscent(const LOGFONT& font) override;
 };
 
 // A QGuiApplication for measuring when none exists yet (null when one does): on Qt's

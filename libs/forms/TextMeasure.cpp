@@ -23,12 +23,21 @@ int FontPixelHeight(const LOGFONT& font) {
   return 11;
 }
 
+int CFixedTextMeasurer::LineHeight(const LOGFONT& font) const {
+  if (m_iLineHeight > 0) return m_iLineHeight;
+  return static_cast<int>(std::max(1LL, std::min(FontPixelHeight(font), 10000) * 13LL / 11));
+}
+
 CSize CFixedTextMeasurer::GetTextExtent(const LOGFONT& font, std::string_view text) {
   const long long pixels = std::min(FontPixelHeight(font), 10000);
   const long long width = m_iCharWidth > 0 ? m_iCharWidth : std::max(1LL, pixels * 6 / 11);
-  const long long height = m_iLineHeight > 0 ? m_iLineHeight : std::max(1LL, pixels * 13 / 11);
   const long long cx = std::min<long long>(width * CodePoints(text), 1'000'000'000);
-  return {static_cast<int>(cx), static_cast<int>(height)};
+  return {static_cast<int>(cx), LineHeight(font)};
+}
+
+int CFixedTextMeasurer::GetAscent(const LOGFONT& font) {
+  const int height = LineHeight(font);
+  return height - height / 5;
 }
 
 ITextMeasurer& CurrentTextMeasurer() { return g_installed ? *g_installed : g_fixed; }

@@ -20,18 +20,25 @@ class ITextMeasurer {
   virtual ~ITextMeasurer() = default;
   // Width and height in pixels of text (UTF-8) in font: the desktop's text extent.
   virtual CSize GetTextExtent(const LOGFONT& font, std::string_view text) = 0;
+  // The pixels from the top of a line of text in font (as GetTextExtent measures it) down
+  // to its baseline: where a picture puts a text whose rectangle starts at the line's top.
+  virtual int GetAscent(const LOGFONT& font) = 0;
 };
 
 // Every character (UTF-8 code point) is the same width; every line of text the same
-// height. With width 0 the metrics follow the font: a character is 6/11 of the font's
-// pixel height wide (at least 1) and a line 13/11 of it high (at least 1).
+// height, its baseline a fifth of the height above its bottom. With width 0 the metrics
+// follow the font: a character is 6/11 of the font's pixel height wide (at least 1) and a
+// line 13/11 of it high (at least 1).
 class CFixedTextMeasurer : public ITextMeasurer {
  public:
   CFixedTextMeasurer() = default;
   CFixedTextMeasurer(int charWidth, int lineHeight) : m_iCharWidth(charWidth), m_iLineHeight(lineHeight) {}
   CSize GetTextExtent(const LOGFONT& font, std::string_view text) override;
+  int GetAscent(const LOGFONT& font) override;
 
  private:
+  int LineHeight(const LOGFONT& font) const;
+
   int m_iCharWidth = 0;
   int m_iLineHeight = 0;
 };

@@ -415,6 +415,7 @@ TEST_F(FormBuilders, AbsurdSizesAreCutWithoutOverflowOrHugeAllocations) {
   // a million pixels, and a small record still lays out without overlaps.
   struct Huge : ITextMeasurer {
     CSize GetTextExtent(const LOGFONT&, std::string_view) override { return {INT_MAX, INT_MAX}; }
+    int GetAscent(const LOGFONT&) override { return INT_MAX; }
   } huge;
   const CDictRecord* small = Record({{"AGE", "Age", 3}, {"KIDS", "Kids", 2, 3}, {"SEX", "Sex", 1}});
   for (bool horizontal : {false, true}) {

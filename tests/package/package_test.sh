@@ -3,9 +3,11 @@
 #   install  `cmake --install` into a scratch prefix;
 #   deb      `cpack -G DEB` into a scratch folder, the package's contents and fields, then
 #            the package unpacked with `dpkg -x` into a scratch root.
-# Either tree must hold exactly the programs, their man pages, the wizard's desktop entry
-# and its icon (nothing of the tests), and the programs must run from there: --version,
-# and a conversion of an example whose output `inspect` opens.
+# Either tree must hold exactly the programs, their man pages (compressed), the copyright
+# file and the changelog, the wizard's desktop entry and its icon (nothing of the tests),
+# and the programs must run from there: --version, and a conversion of an example whose
+# output `inspect` opens. The package also holds its Debian changelog and its lintian
+# overrides, and passes lintian without an error.
 #
 #   package_test.sh install|deb BUILD_DIR SOURCE_DIR VERSION WITH_WIZARD(0|1)
 # CMAKE and CPACK name the programs to run (default: from PATH). Exit status 77: skipped.
@@ -31,26 +33,38 @@ png_width() {
   echo $(((b[0] << 24) | (b[1] << 16) | (b[2] << 8) | b[3]))
 }
 
-# The files a prefix must hold, sorted; the icon under its real size.
+# The files a prefix must hold, sorted; the icon under its real size. Extra files follow
+# as arguments.
 expected_files() {
   local size
   size=$(png_width "$source/res/travo.png")
   {
     echo bin/travo-convert-cli
-    echo share/man/man1/travo-convert-cli.1
+    echo share/man/man1/travo-convert-cli.1.gz
+    echo share/doc/travo-convert/copyright
+    echo share/doc/travo-convert/changelog.gz
     if [ "$wizard" = 1 ]; then
       echo bin/travo-convert
-      echo share/man/man1/travo-convert.1
+      echo share/man/man1/travo-convert.1.gz
       echo share/applications/travo-convert.desktop
       echo "share/icons/hicolor/${size}x${size}/apps/travo-convert.png"
     fi
+    if (($#)); then printf '%s\n' "$@"; fi
   } | LC_ALL=C sort
 }
 
-expect_same_files() {  # what, actual list
-  local expected
-  expected=$(expected_files)
-  [ "$2" = "$expected" ] || fail "$1 holds:"$'\n'"$2"$'\n'"instead of:"$'\n'"$expected"
+expect_same_files() {  # what, actual list, extra expected files...
+  local what=$1 actual=$2 expected
+  shift 2
+  expected=$(expected_files "$@")
+  [ "$actual" = "$expected" ] || fail "$what holds:"$'\n'"$actual"$'\n'"instead of:"$'\n'"$expected"
+}
+
+# A file of the tree, compressed with gzip, holds what the build made of it, and no time
+# (gzip -n): the same bytes every build.
+expect_gzip_of() {  # compressed file, what it must hold
+  cmp -s <(gzip -dc "$1") "$2" || fail "$1 does not hold $2"
+  [ "$(od -An -tu4 -j4 -N4 "$1" | tr -d ' ')" = 0 ] || fail "$1 holds a time"
 }
 
 expect_output() {  # expected stdout, command...
@@ -62,9 +76,17 @@ expect_output() {  # expected stdout, command...
 
 # The installed tree under prefix: its files, the icon, the desktop entry, and the
 # programs run from it.
-check_tree() {  # prefix
+check_tree() {  # prefix, extra files it holds...
   local prefix=$1
-  expect_same_files "$prefix" "$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort)"
+  shift
+  expect_same_files "$prefix" "$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort)" "$@"
+
+  expect_gzip_of "$prefix/share/man/man1/travo-convert-cli.1.gz" "$build/man/travo-convert-cli.1"
+  expect_gzip_of "$prefix/share/doc/travo-convert/changelog.gz" "$source/CHANGELOG.md"
+  local holders
+  holders=$(sed -n 's/^Copyright (c) //p' "$source/LICENSE")
+  grep -qxF "Copyright: $holders" "$prefix/share/doc/travo-convert/copyright" ||
+    fail "the copyright file does not name $holders"
 
   local cli="$prefix/bin/travo-convert-cli"
   expect_output "travo-convert-cli $version" "$cli" --version
@@ -78,6 +100,7 @@ check_tree() {  # prefix
   # Answered without a window: no display is needed.
   expect_output "travo-convert $version" env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
     "$prefix/bin/travo-convert" --version
+  expect_gzip_of "$prefix/share/man/man1/travo-convert.1.gz" "$build/man/travo-convert.1"
   cmp -s "$prefix"/share/icons/hicolor/*/apps/travo-convert.png "$source/res/travo.png" ||
     fail "the icon is not res/travo.png"
   if command -v desktop-file-validate >/dev/null; then
@@ -97,6 +120,7 @@ check_install() {
 check_deb() {
   command -v dpkg-deb >/dev/null || skip "dpkg-deb is missing"
   command -v dpkg-shlibdeps >/dev/null || skip "dpkg-shlibdeps is missing (dpkg-dev)"
+  command -v lintian >/dev/null || skip "lintian is missing"
   "$cpack" -G DEB -B "$scratch/out" --config "$build/CPackConfig.cmake" >"$scratch/cpack.log" 2>&1 ||
     fail "cpack: $(cat "$scratch/cpack.log")"
   local arch debs
@@ -104,10 +128,16 @@ check_deb() {
   debs=("$scratch/out"/travo-convert_"$version"-*_"$arch".deb)
   [ ${#debs[@]} = 1 ] && [ -f "${debs[0]}" ] || fail "no one travo-convert_${version}-*_$arch.deb in: $(ls "$scratch/out")"
   local deb=${debs[0]}
+  local debian_files=(share/doc/travo-convert/changelog.Debian.gz share/lintian/overrides/travo-convert)
 
   # Its contents: regular files (the lines that do not name a folder), under /usr.
   expect_same_files "the package" "$(dpkg -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./usr/||' |
-    LC_ALL=C sort)"
+    LC_ALL=C sort)" "${debian_files[@]}"
+
+  # Debian's checks of a package: an error fails, warnings are shown.
+  local report
+  report=$(lintian --allow-root --fail-on error "$deb" 2>&1) || fail "lintian:"$'\n'"$report"
+  [ -z "$report" ] || echo "lintian:"$'\n'"$report"
 
   field() { dpkg -f "$deb" "$1"; }
   [ "$(field Package)" = travo-convert ] || fail "Package: $(field Package)"
@@ -125,7 +155,9 @@ check_deb() {
   done
 
   dpkg -x "$deb" "$scratch/root"
-  check_tree "$scratch/root/usr"
+  check_tree "$scratch/root/usr" "${debian_files[@]}"
+  gzip -dc "$scratch/root/usr/share/doc/travo-convert/changelog.Debian.gz" | head -1 |
+    grep -q "^travo-convert ($(field Version)) " || fail "the Debian changelog's first entry is not $(field Version)"
 }
 
 case "$mode" in
