@@ -89,4 +89,31 @@ TEST(TextTools, SplitPath) {
   EXPECT_STREQ(base, "y");
 }
 
+// What reaches a terminal: every byte it could act on shown in a notation of printable
+// characters, and nothing else changed.
+TEST(TextTools, VisibleTextShowsEveryControlCharacter) {
+  struct Case {
+    std::string text, visible, visibleLines;
+  };
+  const Case cases[] = {
+      {"Age 15-49, caf\xC3\xA9 ^ \\ \xE2\x82\xAC", "Age 15-49, caf\xC3\xA9 ^ \\ \xE2\x82\xAC",
+       "Age 15-49, caf\xC3\xA9 ^ \\ \xE2\x82\xAC"},                                  // printable, UTF-8
+      {"a\x1B]0;title\x07z", "a^[]0;title^Gz", "a^[]0;title^Gz"},                   // OSC ... BEL
+      {"\x1B[2J\x1B[31m", "^[[2J^[[31m", "^[[2J^[[31m"},                           // CSI
+      {std::string("\0\x01\x1F\x7F", 4), "^@^A^_^?", "^@^A^_^?"},                  // C0 and DEL
+      {"x\xC2\x9B" "31m\xC2\x85\xC2\x80\xC2\x9F\xC2\xA0", "x\\u009B31m\\u0085\\u0080\\u009F\xC2\xA0",
+       "x\\u009B31m\\u0085\\u0080\\u009F\xC2\xA0"},                                // C1; U+00A0 is no control
+      {"\xFF\xC3(\xE2\x82\xED\xA0\x80", "\\xFF\\xC3(\\xE2\\x82\\xED\\xA0\\x80",
+       "\\xFF\\xC3(\\xE2\\x82\\xED\\xA0\\x80"},                                       // not UTF-8
+      {"one\ntwo\r\nthree\tfour", "one^Jtwo^M^Jthree^Ifour", "one\ntwo\r\nthree\tfour"},  // layout
+      {"fake\rline\r", "fake^Mline^M", "fake^Mline^M"},  // a CR without its LF would overwrite a line
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(VisibleText(c.text), c.visible) << c.visible;
+    EXPECT_EQ(VisibleLines(c.text), c.visibleLines) << c.visible;
+    // Shown twice, a text stays as shown once.
+    EXPECT_EQ(VisibleText(c.visible), c.visible);
+  }
+}
+
 }  // namespace
