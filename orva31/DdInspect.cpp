@@ -7,6 +7,7 @@
 #include "libs/util/CodePage.h"
 #include "libs/util/JsonStream.h"
 #include "libs/util/SafeFile.h"
+#include "libs/util/TextTools.h"
 #include "orva31/DdFormat.h"
 
 namespace {
@@ -175,7 +176,9 @@ class LayoutReader {
   dd::ClaimBudget budget_{0, 0, 0};
 };
 
-std::string Quoted(const ordered_json& text) { return "\"" + text.get<std::string>() + "\""; }
+// A text of the file, quoted as a terminal may show it (the header's texts are shown as
+// JSON strings, escaped).
+std::string Quoted(const ordered_json& text) { return "\"" + VisibleText(text.get<std::string>()) + "\""; }
 
 class TextSink : public LayoutSink {
  public:

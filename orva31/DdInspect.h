@@ -1,7 +1,8 @@
 #pragma once
 // A raw view of an ORVA 3.1 dictionary file: the header's fields, then COMMON's items and
 // every record with its items (0-based starts, table indexes), value names (offsets into
-// the value area) and value pairs, as text or JSON (docs/orva31.md).
+// the value area) and value pairs, as text (control characters shown visibly) or JSON
+// (docs/orva31.md).
 #include <ostream>
 #include <string>
 

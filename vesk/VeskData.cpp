@@ -14,6 +14,7 @@
 
 #include "libs/util/CodePage.h"
 #include "libs/util/SafeFile.h"
+#include "libs/util/TextTools.h"
 #include "vesk/Vesk.h"
 #include "vesk/VeskInspect.h"
 
@@ -318,14 +319,14 @@ bool WriteVeskDataCsv(const std::string& dictionaryPath, const std::string& data
     if (!target) {
       ok = false;
       if (++unknown <= kNamedUnknownLines)
-        messages << "Line " << lineNo << " of " << dataPath << ": record type \"" << OemToHost(code)
+        messages << "Line " << lineNo << " of " << dataPath << ": record type \"" << VisibleText(OemToHost(code))
                  << "\" belongs to no section; the line is left out.\n";
       continue;
     }
     if (target->status != 0) {
       ok = false;
       if (!target->reported)
-        messages << "Section " << OemToHost(std::string(target->sec->name)) << " cannot be read: "
+        messages << "Section " << VisibleText(OemToHost(std::string(target->sec->name))) << " cannot be read: "
                  << StatusText(target->status) << "; its lines are left out.\n";
       target->reported = true;
       continue;

@@ -11,6 +11,7 @@
 // for each section that has records (the folder is made when missing). True when
 // everything was written; otherwise false, with every problem as a line on messages
 // (lines whose record type belongs to no section are left out, and the other files are
-// still written).
+// still written). Texts of the files in a message have their control characters shown
+// visibly (VisibleText).
 bool WriteVeskDataCsv(const std::string& dictionaryPath, const std::string& dataPath, const std::string& folder,
                       std::ostream& messages);

@@ -8,6 +8,7 @@
 
 #include "libs/util/CodePage.h"
 #include "libs/util/JsonStream.h"
+#include "libs/util/TextTools.h"
 #include "vesk/Vesk.h"
 
 namespace {
@@ -218,7 +219,10 @@ void WriteJson(Dic& dic, const std::string& shown, CJsonStreamWriter& w) {
 
 // ---- text
 
-std::string Show(const ordered_json& value) { return value.is_string() ? value.get<std::string>() : value.dump(); }
+// A value of the description as a terminal may show it.
+std::string Show(const ordered_json& value) {
+  return value.is_string() ? VisibleText(value.get<std::string>()) : value.dump();
+}
 
 void WriteVariableText(const ordered_json& v, std::ostream& out) {
   out << "  Variable " << Show(v["name"]) << ": start " << v["start"] << ", length " << v["length"] << ", type "
@@ -241,7 +245,7 @@ void WriteFormText(const ordered_json& f, std::ostream& out) {
   out << "  Form " << Show(f["name"]) << ": width " << f["width"] << ", lines " << f["lines"] << ", fields "
       << f["fields"] << ", text " << Show(f["textStatus"]) << '\n';
   std::istringstream lines(f["text"].get<std::string>());
-  for (std::string line; std::getline(lines, line);) out << "    | " << line << '\n';
+  for (std::string line; std::getline(lines, line);) out << "    | " << VisibleText(line) << '\n';
   for (const auto& v : f["variables"])
     out << "    Field " << Show(v["name"]) << " at row " << v["row"] << ", column " << v["col"] << '\n';
   int k = 1;

@@ -1,7 +1,8 @@
 #pragma once
 // Shows what the library reads from a VESK dictionary (.dic) or work dictionary (.wst):
 // the header and levels, every section with its variables and forms, and the keys. As
-// text, or as JSON (layout in docs/vesk.md). Texts go from the OEM code page to UTF-8.
+// text, or as JSON (layout in docs/vesk.md). Texts go from the OEM code page to UTF-8; the
+// text form shows their control characters visibly (VisibleText).
 #include <cstdint>
 #include <ostream>
 #include <string>

@@ -20,6 +20,7 @@
 #include "libs/forms/FormFile.h"
 #include "libs/util/FileNames.h"
 #include "libs/util/SafeFile.h"
+#include "libs/util/TextTools.h"
 #include "res/StringTable.h"
 
 namespace fs = std::filesystem;
@@ -199,8 +200,8 @@ std::string LogBlock(const ConversionRun& run) {
   const ConversionKindInfo* info = FindConversionKind(run.kind);
   std::string block = std::string("date: ") + when + "\n";
   block += "kind: " + std::to_string(run.kind) + (info ? std::string(" ") + info->cliName : std::string()) + "\n";
-  block += "input: " + VornGetFullFileName(run.input) + "\n";
-  block += "output: " + VornGetFullFileName(run.output) + "\n";
+  block += "input: " + VisibleText(VornGetFullFileName(run.input)) + "\n";
+  block += "output: " + VisibleText(VornGetFullFileName(run.output)) + "\n";
   for (const ShownMessage& message : run.messages) {
     // Every line of a message indented, blank ones too, so that a blank line only ever
     // ends a block.
@@ -213,7 +214,7 @@ std::string LogBlock(const ConversionRun& run) {
       if (end == std::string::npos) end = text.size();
       std::string line = text.substr(start, end - start);
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      block += "  " + line + "\n";
+      block += "  " + VisibleLines(line) + "\n";
       start = end + 1;
     }
     if (message.answer) {
@@ -221,7 +222,7 @@ std::string LogBlock(const ConversionRun& run) {
     }
   }
   block += std::string("outcome: ") + OutcomeName(run.outcome);
-  if (run.outcome == ConversionOutcome::Converted) block += " (" + run.counts + ")";
+  if (run.outcome == ConversionOutcome::Converted) block += " (" + VisibleText(run.counts) + ")";
   block += "\n\n";
   return block;
 }
@@ -391,7 +392,7 @@ int RunConvertFolder(CConvertApp& app, CliHost& host, const FolderOptions& optio
     if (run.outcome == ConversionOutcome::Converted) {
       ++converted;
       rows.push_back({"converted", entry.input, "-> " + entry.output});
-      if (!options.quiet) std::cout << SummaryLine(run) << '\n' << std::flush;
+      if (!options.quiet) std::cout << VisibleText(SummaryLine(run)) << '\n' << std::flush;
       continue;
     }
     ++failed;
@@ -406,7 +407,7 @@ int RunConvertFolder(CConvertApp& app, CliHost& host, const FolderOptions& optio
   for (const Row& row : rows) {
     std::string status = row.status;
     status.resize(std::max<size_t>(status.size(), 12), ' ');
-    std::cout << status << row.input << "  " << row.detail << '\n';
+    std::cout << status << VisibleText(row.input) << "  " << VisibleText(row.detail) << '\n';
   }
   std::cout << converted << " converted, " << failed << " failed, " << skipped << " skipped";
   if (interrupted) std::cout << ", interrupted (" << entries.size() - rows.size() << " not started)";

@@ -87,7 +87,8 @@ class ConvertLog {
   std::string path_;
 };
 
-// The block of run as the log holds it (its date and time now, in UTC).
+// The block of run as the log holds it (its date and time now, in UTC), its texts as
+// stderr shows them (VisibleLines, VisibleText).
 std::string LogBlock(const ConversionRun& run);
 
 struct FolderOptions {

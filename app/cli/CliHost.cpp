@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <iostream>
 
+#include "libs/util/TextTools.h"
+
 namespace {
 
 volatile std::sig_atomic_t g_interrupted = 0;
@@ -116,7 +118,9 @@ int CliHost::ShowMessage(const std::string& text, unsigned style) {
 int CliHost::Show(const std::string& text, unsigned style, std::optional<QuestionAnswer>& answer) {
   if (openBar_) openBar_->Clear();
   if (blocks_++ > 0) std::fputc('\n', stderr);
-  std::fputs(text.c_str(), stderr);
+  // Names and labels quoted from a file may hold escape sequences the terminal would obey.
+  const std::string shown = VisibleLines(text);
+  std::fwrite(shown.data(), 1, shown.size(), stderr);
   std::fputc('\n', stderr);
   std::fflush(stderr);
   answer.reset();

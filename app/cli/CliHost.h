@@ -1,8 +1,9 @@
 #pragma once
-// The command-line tool's host: messages go to stderr verbatim, one block each; the
-// progress window is a bar on stderr drawn only when stderr is a terminal; Ctrl-C acts as
-// the progress window's Cancel. A question is answered by --yes, on the terminal, or No
-// when there is no terminal to ask on, and shown with the answer it got:
+// The command-line tool's host: messages go to stderr one block each, their control
+// characters shown visibly (VisibleLines, libs/util/TextTools.h); the progress window is
+// a bar on stderr drawn only when stderr is a terminal; Ctrl-C acts as the progress
+// window's Cancel. A question is answered by --yes, on the terminal, or No when there is
+// no terminal to ask on, and shown with the answer it got:
 //
 //   Do you want to replace it?
 //   (answered no: standard input is not a terminal)

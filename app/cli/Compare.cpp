@@ -11,6 +11,7 @@
 #include "libs/dict/DataDict.h"
 #include "libs/util/Host.h"
 #include "libs/util/ProgressDlg.h"
+#include "libs/util/TextTools.h"
 #include "orva41/ORVA41Reader.h"
 #include "veskconv/VeskVornConv.h"
 
@@ -248,7 +249,7 @@ std::vector<DictDifference> CompareDictionaries(const CDataDict& a, const CDataD
 
 std::string FormatDifference(const DictDifference& d) {
   const std::string q = d.text ? "\"" : "";
-  return d.path + ": " + d.what + " " + q + d.a + q + " vs " + q + d.b + q;
+  return VisibleText(d.path + ": " + d.what + " " + q + d.a + q + " vs " + q + d.b + q);
 }
 
 std::unique_ptr<CDataDict> LoadAnyDictionary(const std::string& path, std::string& error) {
@@ -312,7 +313,7 @@ int RunCompare(const std::vector<std::string>& args, std::string& usageError) {
     std::string error;
     dicts[i] = LoadAnyDictionary(files[i], error);
     if (!dicts[i]) {
-      std::cerr << error << '\n';
+      std::cerr << VisibleLines(error) << '\n';
       return 1;
     }
   }

@@ -24,7 +24,8 @@ struct DictDifference {
 // value to the same value counts as that value alone.
 std::vector<DictDifference> CompareDictionaries(const CDataDict& a, const CDataDict& b);
 
-// The line printed for a difference: "PATH: what A vs B".
+// The line printed for a difference: "PATH: what A vs B", its control characters shown
+// visibly (VisibleText): a text that held a line break still makes one line.
 std::string FormatDifference(const DictDifference& difference);
 
 // Reads path, of any dictionary format (by its content, else its extension), into the

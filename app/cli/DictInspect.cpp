@@ -2,6 +2,7 @@
 
 #include "libs/dict/DataDict.h"
 #include "libs/util/JsonStream.h"
+#include "libs/util/TextTools.h"
 
 namespace {
 
@@ -83,8 +84,8 @@ const char* ValueTypeName(VALUE_TYPE type) {
 }
 
 void WriteItemText(const CDictItem& item, std::ostream& out) {
-  out << "      " << (item.GetItemType() == SubItem ? "Subitem " : "Item ") << item.GetName() << "  \""
-      << item.GetLabel() << "\"  start " << item.GetStart() << ", length " << item.GetLen() << ", "
+  out << "      " << (item.GetItemType() == SubItem ? "Subitem " : "Item ") << VisibleText(item.GetName()) << "  \""
+      << VisibleText(item.GetLabel()) << "\"  start " << item.GetStart() << ", length " << item.GetLen() << ", "
       << (item.GetDataType() == NumericType ? "numeric" : "alpha");
   if (item.GetDecimal() > 0) out << ", " << item.GetDecimal() << " decimals";
   if (item.GetDecChar()) out << ", decimal character";
@@ -92,25 +93,26 @@ void WriteItemText(const CDictItem& item, std::ostream& out) {
   out << '\n';
   for (int s = 0; s < item.GetNumVSets(); ++s) {
     const CDictVSet* vset = item.GetVSet(s);
-    out << "        Value set " << vset->GetName() << "  \"" << vset->GetLabel() << "\"\n";
+    out << "        Value set " << VisibleText(vset->GetName()) << "  \"" << VisibleText(vset->GetLabel()) << "\"\n";
     for (int v = 0; v < vset->GetNumValues(); ++v) {
       const CDictValue* value = vset->GetValue(v);
       out << "          ";
       for (int p = 0; p < value->GetNumVPairs(); ++p) {
         const CDictVPair* pair = value->GetVPair(p);
-        out << (p ? ", " : "") << '\'' << pair->GetFrom() << '\'';
-        if (!pair->GetTo().empty()) out << ":'" << pair->GetTo() << '\'';
+        out << (p ? ", " : "") << '\'' << VisibleText(pair->GetFrom()) << '\'';
+        if (!pair->GetTo().empty()) out << ":'" << VisibleText(pair->GetTo()) << '\'';
       }
-      out << "  \"" << value->GetLabel() << '"';
-      if (value->IsSpecial()) out << "  [" << value->GetName() << ", " << ValueTypeName(value->GetValueType()) << ']';
+      out << "  \"" << VisibleText(value->GetLabel()) << '"';
+      if (value->IsSpecial())
+        out << "  [" << VisibleText(value->GetName()) << ", " << ValueTypeName(value->GetValueType()) << ']';
       out << '\n';
     }
   }
 }
 
 void WriteRecordText(const CDictRecord& record, const char* heading, std::ostream& out) {
-  out << "    " << heading << ' ' << record.GetName() << "  \"" << record.GetLabel() << "\"";
-  if (!record.GetRecTypeVal().empty()) out << "  type '" << record.GetRecTypeVal() << '\'';
+  out << "    " << heading << ' ' << VisibleText(record.GetName()) << "  \"" << VisibleText(record.GetLabel()) << "\"";
+  if (!record.GetRecTypeVal().empty()) out << "  type '" << VisibleText(record.GetRecTypeVal()) << '\'';
   out << (record.GetRequired() ? "  required" : "  optional") << ", max " << record.GetMaxRecs()
       << ", length " << record.GetRecLen() << ", " << record.GetNumItems() << " items\n";
   for (int i = 0; i < record.GetNumItems(); ++i) WriteItemText(*record.GetItem(i), out);
@@ -148,14 +150,14 @@ void WriteDictJson(const CDataDict& dict, CJsonStreamWriter& w) {
 }
 
 void WriteDictText(const CDataDict& dict, std::ostream& out) {
-  out << "Travo dictionary " << dict.GetName() << "  \"" << dict.GetLabel() << "\"\n"
+  out << "Travo dictionary " << VisibleText(dict.GetName()) << "  \"" << VisibleText(dict.GetLabel()) << "\"\n"
       << "  record type: start " << dict.GetRecTypeStart() << ", length " << dict.GetRecTypeLen() << '\n'
       << "  positions " << (dict.GetPosRelative() ? "relative" : "absolute") << ", zero fill "
       << (dict.GetZeroFill() ? "on" : "off") << ", decimal character " << (dict.GetDecChar() ? "on" : "off") << '\n';
-  if (!dict.GetNote().empty()) out << "  note: " << dict.GetNote() << '\n';
+  if (!dict.GetNote().empty()) out << "  note: " << VisibleText(dict.GetNote()) << '\n';
   for (int l = 0; l < dict.GetNumLevels(); ++l) {
     const CDictLevel* level = dict.GetLevel(l);
-    out << "  Level " << level->GetName() << "  \"" << level->GetLabel() << "\"\n";
+    out << "  Level " << VisibleText(level->GetName()) << "  \"" << VisibleText(level->GetLabel()) << "\"\n";
     WriteRecordText(*level->GetIdItemsRec(), "Id items", out);
     for (int r = 0; r < level->GetNumRecords(); ++r) WriteRecordText(*level->GetRecord(r), "Record", out);
   }

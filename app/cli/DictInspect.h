@@ -1,5 +1,6 @@
 #pragma once
-// What `inspect` shows of a Travo dictionary: JSON with fixed keys, or an indented text.
+// What `inspect` shows of a Travo dictionary: JSON with fixed keys, or an indented text
+// with the dictionary's texts shown visibly (VisibleText, libs/util/TextTools.h).
 #include <ostream>
 
 class CDataDict;

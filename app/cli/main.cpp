@@ -27,6 +27,7 @@
 #include "app/cli/VeskData.h"
 #include "libs/util/CodePage.h"
 #include "libs/util/FileNames.h"
+#include "libs/util/TextTools.h"
 #include "res/StringTable.h"
 #ifdef TRAVO_QT_MEASURE
 #include <QGuiApplication>
@@ -124,7 +125,7 @@ std::string ParseConvertOptions(const std::vector<std::string>& args, ConvertOpt
     if (options.kind < 0) return "cannot tell the conversion kind from the extensions; give --kind";
   }
   if (input.overruled() && FormatFitsKind(input.format(), options.kind)) {
-    std::cerr << "note: " << options.files[0] << " is " << FormatDescription(input.format())
+    std::cerr << "note: " << VisibleText(options.files[0]) << " is " << FormatDescription(input.format())
               << "; converting it as such\n";
   }
   return {};
@@ -134,7 +135,7 @@ int RunConvert(const std::vector<std::string>& args, std::string& usageError) {
   ConvertOptions options;
   if (std::string error = ParseConvertOptions(args, options); !error.empty()) return UsageProblem(usageError, error);
   if (options.kind < 0 && options.input) {
-    std::cerr << UnknownContentOf(options.files[0]) << '\n';
+    std::cerr << VisibleLines(UnknownContentOf(options.files[0])) << '\n';
     return kExitFailed;
   }
   if (!options.codePage.empty() && !SetOemCodePage(options.codePage)) {
@@ -163,7 +164,9 @@ int RunConvert(const std::vector<std::string>& args, std::string& usageError) {
   const ConversionRun run = ConvertOneFile(app, host, options.kind, options.files[0], options.files[1]);
   if (std::string error; log.IsOpen() && !log.Append(run, error)) std::cerr << "travo-convert-cli: " << error << '\n';
   // The summary goes to stdout: stderr holds the conversion's own messages only.
-  if (run.outcome == ConversionOutcome::Converted && !options.quiet) std::cout << SummaryLine(run) << '\n' << std::flush;
+  if (run.outcome == ConversionOutcome::Converted && !options.quiet) {
+    std::cout << VisibleText(SummaryLine(run)) << '\n' << std::flush;
+  }
   if (run.outcome == ConversionOutcome::Converted) return kExitWritten;
   return run.outcome == ConversionOutcome::Interrupted ? kExitInterrupted : kExitFailed;
 }
@@ -177,7 +180,7 @@ int RunInspect(const std::vector<std::string>& args, std::string& usageError) {
   ScopedHost installed(host);
   std::string error;
   if (!InspectFile(VornGetFullFileName(files[0]), json, std::cout, error)) {
-    std::cerr << error << '\n';
+    std::cerr << VisibleLines(error) << '\n';
     return kExitFailed;
   }
   // A description cut short (a full disk, a closed pipe) is not a file shown.
@@ -207,7 +210,7 @@ int RunPreview(const std::vector<std::string>& args, std::string& usageError) {
   [[maybe_unused]] const RealFontMeasuring measuring;
   std::string error;
   if (!WriteFormsPreview(VornGetFullFileName(files[0]), VornGetFullFileName(folder), error)) {
-    std::cerr << error << '\n';
+    std::cerr << VisibleLines(error) << '\n';
     return kExitFailed;
   }
   return kExitWritten;

@@ -4,6 +4,7 @@
 #include "libs/forms/FormFile.h"
 #include "libs/forms/FormWalk.h"
 #include "libs/util/JsonStream.h"
+#include "libs/util/TextTools.h"
 
 namespace {
 
@@ -185,7 +186,8 @@ void WriteFormFileJson(const CDEFormFile& ff, CJsonStreamWriter& w) {
 
 namespace {
 
-std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+// A text of the file, quoted as a terminal may show it.
+std::string Quoted(const std::string& s) { return "\"" + VisibleText(s) + "\""; }
 
 std::string Plural(int n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
@@ -200,10 +202,10 @@ std::string DescribeFormFile(const CDEFormFile& ff) {
     (void)id;
     ++counts[item->GetItemType()];
   }
-  std::string out = "Forms file " + ff.GetName() + " " + Quoted(ff.GetLabel()) + ", version " +
+  std::string out = "Forms file " + VisibleText(ff.GetName()) + " " + Quoted(ff.GetLabel()) + ", version " +
                     Quoted(ff.GetVersion()) + "\n";
-  out += "  primary dictionary " + ff.GetPrimaryDictName();
-  for (int i = 0; i < ff.GetNumDicts(); ++i) out += (i == 0 ? "; files " : ", ") + ff.GetDictName(i);
+  out += "  primary dictionary " + VisibleText(ff.GetPrimaryDictName());
+  for (int i = 0; i < ff.GetNumDicts(); ++i) out += (i == 0 ? "; files " : ", ") + VisibleText(ff.GetDictName(i));
   out += "\n  " + Plural(ff.GetNumLevels(), "level", "levels") + ", " + Plural(ff.GetNumForms(), "form", "forms") +
          ", " + Plural(counts[CDEFormBase::Group], "group", "groups") + ", " +
          Plural(counts[CDEFormBase::Roster], "roster", "rosters") + ", " +
@@ -211,21 +213,21 @@ std::string DescribeFormFile(const CDEFormFile& ff) {
          Plural(counts[CDEFormBase::Text], "text", "texts") + "\n";
   for (int l = 0; l < ff.GetNumLevels(); ++l) {
     const CDELevel* level = ff.GetLevel(l);
-    out += "  level " + level->GetName() + " " + Quoted(level->GetLabel()) + "\n";
+    out += "  level " + VisibleText(level->GetName()) + " " + Quoted(level->GetLabel()) + "\n";
     for (int g = 0; g < level->GetNumGroups(); ++g) {
       const CDEGroup* group = level->GetGroup(g);
-      out += std::string("    ") + TypeName(*group) + " " + group->GetName() + " " + Quoted(group->GetLabel()) +
-             ", form " + std::to_string(group->GetFormNum()) + ", " +
+      out += std::string("    ") + TypeName(*group) + " " + VisibleText(group->GetName()) + " " +
+             Quoted(group->GetLabel()) + ", form " + std::to_string(group->GetFormNum()) + ", " +
              Plural(group->GetNumItems(), "item", "items") + (group->GetRequired() ? ", required" : "") + "\n";
     }
   }
   for (int f = 0; f < ff.GetNumForms(); ++f) {
     const CDEForm* form = ff.GetForm(f);
     const CRect& r = form->GetDims();
-    out += "  form " + std::to_string(f) + " " + form->GetName() + " " + Quoted(form->GetLabel()) + ", level " +
-           std::to_string(form->GetLevel()) + ", " + std::to_string(r.Width()) + "x" + std::to_string(r.Height()) +
-           ", " + Plural(form->GetNumItems(), "item", "items");
-    if (form->GetGroup()) out += ", shows group " + form->GetGroup()->GetName();
+    out += "  form " + std::to_string(f) + " " + VisibleText(form->GetName()) + " " + Quoted(form->GetLabel()) +
+           ", level " + std::to_string(form->GetLevel()) + ", " + std::to_string(r.Width()) + "x" +
+           std::to_string(r.Height()) + ", " + Plural(form->GetNumItems(), "item", "items");
+    if (form->GetGroup()) out += ", shows group " + VisibleText(form->GetGroup()->GetName());
     out += "\n";
   }
   return out;

@@ -12,5 +12,6 @@ class CJsonStreamWriter;
 void WriteFormFileJson(const CDEFormFile& formFile, CJsonStreamWriter& writer);
 
 // A few lines: the header, the dictionaries, counts of each kind of object, then one line
-// per level, group (top groups of levels) and form.
+// per level, group (top groups of levels) and form, the file's texts shown visibly
+// (VisibleText, libs/util/TextTools.h).
 std::string DescribeFormFile(const CDEFormFile& formFile);

@@ -176,3 +176,53 @@ std::string ValidUtf8(std::string_view text) {
   }
   return out;
 }
+
+namespace {
+
+bool IsC0OrDel(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
+// A line break or tab that a text laid out in lines keeps.
+bool IsLayout(std::string_view text, size_t i) {
+  const char c = text[i];
+  return c == '\n' || c == '\t' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n');
+}
+
+void AppendHexByte(std::string& out, const char* prefix, unsigned char byte) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  out += prefix;
+  out += kHex[byte >> 4];
+  out += kHex[byte & 0xF];
+}
+
+bool IsPrintableAscii(char c) { return c >= 0x20 && c < 0x7F; }
+
+std::string Visible(std::string_view text, bool keepLayout) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    size_t run = i;  // printable ASCII goes out as one run
+    while (run < text.size() && IsPrintableAscii(text[run])) ++run;
+    out.append(text, i, run - i);
+    if ((i = run) == text.size()) break;
+    const auto c = static_cast<unsigned char>(text[i]);
+    const size_t n = Utf8Length(text, i);
+    if (n == 0) {
+      AppendHexByte(out, "\\x", c);
+    } else if (IsC0OrDel(c) && !(keepLayout && IsLayout(text, i))) {
+      out += '^';
+      out += static_cast<char>(c ^ 0x40);  // ESC 0x1B gives '[', DEL 0x7F gives '?'
+    } else if (n == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+      AppendHexByte(out, "\\u00", static_cast<unsigned char>(text[i + 1]));  // U+0080 to U+009F
+    } else {
+      out.append(text, i, n);
+    }
+    i += n == 0 ? 1 : n;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string VisibleText(std::string_view text) { return Visible(text, false); }
+
+std::string VisibleLines(std::string_view text) { return Visible(text, true); }

@@ -29,3 +29,12 @@ size_t Utf8Length(std::string_view s, size_t i);
 // text with every byte that is not part of well-formed UTF-8 replaced by U+FFFD, so that
 // it can stand in a document that must be UTF-8.
 std::string ValidUtf8(std::string_view text);
+
+// text as it may be shown on a terminal without the terminal acting on it: C0 controls and
+// DEL in caret notation (ESC "^[", BEL "^G", LF "^J", DEL "^?"), C1 controls (U+0080 to
+// U+009F) as "\u009B", and each byte that is not part of well-formed UTF-8 as "\xFF".
+// Printable text, the caret and the backslash included, is left as it is.
+std::string VisibleText(std::string_view text);
+// The same for a text laid out in lines (a message): its line breaks (LF, CR LF) and tabs
+// stay as they are.
+std::string VisibleLines(std::string_view text);

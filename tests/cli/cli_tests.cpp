@@ -23,6 +23,7 @@
 #include "libs/dict/DataDict.h"
 #include "libs/forms/FormFile.h"
 #include "libs/util/FileNames.h"
+#include "libs/util/TextTools.h"
 
 namespace {
 
@@ -719,6 +720,186 @@ TEST(CliInspect, NamedPipesAreRefusedWithoutWaiting) {
     EXPECT_NE(r.err.find("is not a regular file"), std::string::npos) << name << ": " << r.err;
     EXPECT_TRUE(r.out.empty()) << name;
   }
+}
+
+// What travo-convert-cli shows a person of texts read from files: names, labels and notes
+// holding escape sequences, C1 controls, DEL or bytes that are not UTF-8 reach stdout and
+// stderr in a visible notation, while the files written and the JSON forms keep the texts
+// as they are.
+
+// What a terminal would act on: C0 controls but the line feed, DEL, C1 controls (U+0080
+// to U+009F), and bytes that are not UTF-8. Empty when there is none.
+std::string RawControls(const std::string& text) {
+  std::string found;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const bool c1 = c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0;
+    if ((c < 0x20 && c != '\n') || c == 0x7F || c1) {
+      found += "byte " + std::to_string(c) + " at " + std::to_string(i) + "; ";
+    }
+  }
+  if (ValidUtf8(text) != text) found += "bytes that are not UTF-8";
+  return found;
+}
+
+// Texts a crafted dictionary carries, and how a terminal is shown them.
+const std::string kTitle = "Title\x1B]0;pwned\x07";    // sets the window title
+const std::string kTitleShown = "Title^[]0;pwned^G";
+const std::string kNote = "Clear\x1B[2J\r\nsecond";     // clears the screen; a note of two lines
+const std::string kNoteShown = "Clear^[[2J^M^Jsecond";
+const std::string kRecord = "PERSON\x7F";
+const std::string kRecordShown = "PERSON^?";
+const std::string kRecordLabel = "Person\xC2\x9B" "31m";  // C1 CSI: red text
+const std::string kRecordLabelShown = "Person\\u009B31m";
+const std::string kItemLabel = "Age\xFF";
+const std::string kItemLabelShown = "Age\\xFF";
+
+// An ORVA 4.1 dictionary with those texts, and an unknown command whose message quotes
+// its argument.
+std::string CraftedOrva41() {
+  return "[Dictionary]\nVersion=ORVA 4.1\nLabel=" + kTitle + "\nNote=Clear\x1B[2J\nNote=second\n" +
+         "[Record]\nName=" + kRecord + "\nLabel=" + kRecordLabel + "\nRecordTypeValue=1\n" +
+         "[Item]\nName=AGE\nLabel=" + kItemLabel + "\nStart=2\nLen=2\nBogus=\x1B[31mred\n" +
+         "[ValueSet]\nValue=1;One\x1B[5m\n";
+}
+
+// The same dictionary without the controls.
+const char kPlainOrva41[] =
+    "[Dictionary]\nVersion=ORVA 4.1\nLabel=Title\n[Record]\nName=PERSON\nLabel=Person\nRecordTypeValue=1\n"
+    "[Item]\nName=AGE\nLabel=Age\nStart=2\nLen=2\n[ValueSet]\nValue=1;One\n";
+
+// A VESK dictionary whose labels, form name and screen text hold controls (the OEM code
+// page keeps them).
+bool WriteCraftedVesk(const std::string& path) {
+  vesktest::VeskBuilder b;
+  b.Header({.labels = {"Survey\x1B]0;pwned\x07"}});
+  b.Section({.name = "HH", .labels = {"House\x1B[2J"}});
+  b.Variable({.name = "ROOMS", .start = 5, .len = 2, .form = "H\x1B[2J", .row = 1, .col = 7,
+              .labels = {"Rooms\x7F", "99", "Unknown\x07"}});
+  b.Form({.name = "H\x1B[2J", .fields = 1, .text = "Rooms\x1B[5m [  ]\n"});
+  return b.WriteTo(path);
+}
+
+class TerminalText : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteFile(File("crafted.ddw"), CraftedOrva41());
+    WriteFile(File("plain.ddw"), kPlainOrva41);
+    ASSERT_TRUE(WriteCraftedVesk(File("crafted.dic")));
+  }
+  std::string File(const std::string& name) const { return dir_.file(name); }
+
+  TempDir dir_;
+};
+
+// Every text meant for a person: the streams hold no byte a terminal would act on, and
+// show each crafted text in its visible form.
+TEST_F(TerminalText, OutputForPeopleShowsControlCharactersVisibly) {
+  ASSERT_EQ(Cli(dir_, {"convert", File("crafted.ddw"), File("crafted.dcf")}).status, 0);
+  ASSERT_EQ(Cli(dir_, {"convert", "--kind", "to-orva31", File("crafted.dcf"), File("crafted.dd")}).status, 0);
+  ASSERT_EQ(Cli(dir_, {"convert", File("crafted.dic"), File("forms.fmf")}).status, 0);
+  WriteFile(File("data.txt"), "0011\n001\x1B\n");  // the second line's record type is ESC
+  WriteFile(File("notes\x1B]0;x\x07.dcf"), "no dictionary\n");
+  WriteFile(File("crafted\xC2\x85.txt"), CraftedOrva41());
+  const std::string badName = File("bad\x1B[2J.dcf");
+  struct Case {
+    std::vector<std::string> args;
+    std::vector<std::string> out, err;  // fragments each stream shows
+  };
+  const Case cases[] = {
+      {{"inspect", File("crafted.ddw")},
+       {"Travo dictionary CRAFTED  \"" + kTitleShown + "\"\n", "  note: " + kNoteShown + "\n",
+        "    Record " + kRecordShown + "  \"" + kRecordLabelShown + "\"", "Item AGE  \"" + kItemLabelShown + "\"",
+        "'1'  \"One^[[5m\""},
+       {"Unrecognized command at line 15.\nBogus = ^[[31mred\n"}},
+      {{"inspect", File("crafted.dcf")},
+       {"\"" + kTitleShown + "\"", "note: " + kNoteShown + "\n", "Record " + kRecordShown}, {}},
+      {{"compare", File("crafted.dcf"), File("plain.ddw")},
+       {"DICTIONARY: label \"" + kTitleShown + "\" vs \"Title\"\n",
+        "DICTIONARY: note \"" + kNoteShown + "\" vs \"\"\n", "QUEST/" + kRecordShown + ": record present vs (none)\n"},
+       {}},
+      {{"convert", File("crafted.ddw"), File("crafted\xC2\x9B" "2J.dcf")},
+       {"wrote " + File("crafted\\u009B2J.dcf") + ": 1 level"},
+       {"Bogus = ^[[31mred\n", "ORVA 4.1 Dictionary successfully converted.\n"}},
+      {{"convert", File("crafted.ddw"), badName},
+       {},
+       {VisibleText(badName) + "\n\nThis path name contains invalid characters.\n"}},
+      {{"inspect", File("crafted.dd")}, {"record 0 \"" + kRecordShown + "\""}, {}},
+      {{"inspect", File("crafted.dic")},
+       {"Label: Survey^[]0;pwned^G\n", "Label: House^[[2J\n", "Label: Rooms^?\n", "Value 99: Unknown^G\n",
+        "Form H^[[2J:", "    | Rooms^[[5m [  ]\n"},
+       {}},
+      {{"inspect", File("forms.fmf")}, {"form 0 H^[[2J \""}, {}},
+      {{"vesk-data", File("crafted.dic"), File("data.txt"), "-d", File("csv")},
+       {},
+       {"Line 2 of " + File("data.txt") + ": record type \"^[\" belongs to no section"}},
+      // File names, as a folder or a pattern gives them, in the reasons for a failure.
+      {{"inspect", File("notes\x1B]0;x\x07")}, {}, {File("notes^[]0;x^G")}},
+      {{"convert", File("notes\x1B]0;x\x07.dcf"), File("notes.dd")}, {}, {File("notes^[]0;x^G.dcf")}},
+      {{"compare", File("crafted.dcf"), File("gone\x1B[2J.dcf")}, {}, {File("gone^[[2J.dcf: cannot be read")}},
+      {{"preview", File("gone\x1B[2J.fmf"), "-d", File("pictures")}, {}, {File("gone^[[2J.fmf")}},
+      {{"convert", File("crafted\xC2\x85.txt"), File("noted.dcf")},
+       {},
+       {"note: " + File("crafted\\u0085.txt") + " is an ORVA 4.1 dictionary; converting it as such\n"}},
+  };
+  for (const Case& c : cases) {
+    std::string call;
+    for (const std::string& arg : c.args) call += VisibleText(arg) + " ";
+    SCOPED_TRACE(call);
+    const ProcessResult r = Cli(dir_, c.args);
+    for (const auto& [stream, fragments] : {std::pair{&r.out, &c.out}, std::pair{&r.err, &c.err}}) {
+      EXPECT_EQ(RawControls(*stream), "") << VisibleLines(*stream);
+      for (const std::string& shown : *fragments) {
+        EXPECT_NE(stream->find(shown), std::string::npos) << shown << "\nin\n" << *stream;
+      }
+    }
+  }
+}
+
+// The folder form: its table and its log name files and quote messages visibly.
+TEST_F(TerminalText, FolderTableAndLogShowControlCharactersVisibly) {
+  std::filesystem::create_directories(File("in"));
+  WriteFile(File("in/bad\x1B]0;x\x07.ddw"), kPlainOrva41);  // refused for its name
+  WriteFile(File("in/crafted.ddw"), CraftedOrva41());
+  const ProcessResult r = Cli(dir_, {"convert", "--log", File("convert.log"), "-o", File("out"), File("in")});
+  EXPECT_EQ(r.status, 1);
+  const std::string bad = File("in/bad^[]0;x^G.ddw");
+  const std::string log = ReadTextFile(File("convert.log"));
+  for (const std::string* text : {&r.out, &r.err, &log}) EXPECT_EQ(RawControls(*text), "") << VisibleLines(*text);
+  EXPECT_NE(r.out.find("failed      " + bad + "  " + bad + "  This path name contains invalid characters.\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.err.find("Bogus = ^[[31mred\n"), std::string::npos) << r.err;
+  EXPECT_NE(log.find("input: " + bad + "\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("message:\n  Unrecognized command at line 15.\n  Bogus = ^[[31mred\n"), std::string::npos) << log;
+}
+
+// The files written and the JSON forms keep the texts as the dictionary holds them.
+TEST_F(TerminalText, FilesAndJsonKeepTheTexts) {
+  ASSERT_EQ(Cli(dir_, {"convert", File("crafted.ddw"), File("crafted.dcf")}).status, 0);
+  CDataDict dict;
+  ASSERT_TRUE(dict.Open(File("crafted.dcf"))) << dict.GetLastError();
+  EXPECT_EQ(dict.GetLabel(), kTitle);
+  EXPECT_EQ(dict.GetNote(), kNote);
+  EXPECT_EQ(dict.GetLevel(0)->GetRecord(0)->GetName(), kRecord);
+  EXPECT_EQ(dict.GetLevel(0)->GetRecord(0)->GetLabel(), kRecordLabel);
+  EXPECT_EQ(dict.GetLevel(0)->GetRecord(0)->GetItem(0)->GetLabel(), kItemLabel);
+
+  const ProcessResult inspected = Cli(dir_, {"inspect", "--json", File("crafted.dcf")});
+  ASSERT_EQ(inspected.status, 0) << inspected.err;
+  const auto json = nlohmann::json::parse(inspected.out);
+  EXPECT_EQ(json["label"], kTitle);
+  EXPECT_EQ(json["note"], kNote);
+  EXPECT_EQ(json["levels"][0]["records"][0]["name"], kRecord);
+  EXPECT_EQ(json["levels"][0]["records"][0]["label"], kRecordLabel);
+  EXPECT_EQ(json["levels"][0]["records"][0]["items"][0]["label"], "Age\xEF\xBF\xBD");  // U+FFFD
+
+  const ProcessResult compared = Cli(dir_, {"compare", "--json", File("crafted.dcf"), File("plain.ddw")});
+  ASSERT_EQ(compared.status, 1) << compared.err;
+  const auto differences = nlohmann::json::parse(compared.out);
+  ASSERT_GE(differences.size(), 3u);
+  EXPECT_EQ(differences[1], nlohmann::json({{"path", "DICTIONARY"}, {"what", "label"}, {"a", kTitle}, {"b", "Title"}}));
+  EXPECT_EQ(differences[2]["a"], kNote);
 }
 
 }  // namespace

@@ -89,4 +89,37 @@ TEST(TextTools, SplitPath) {
   EXPECT_STREQ(base, "y");
 }
 
+// What reaches a terminal: every byte it could act on shown in a notation of printable
+// characters, and nothing else changed.
+TEST(TextTools, VisibleTextShowsEveryControlCharacter) {
+  struct Case {
+    std::string text, visible, visibleLines;
+  };
+  const Case cases[] = {
+      // Printable text and UTF-8 stay.
+      {"Age 15-49, caf\xC3\xA9 ^ \\ \xE2\x82\xAC", "Age 15-49, caf\xC3\xA9 ^ \\ \xE2\x82\xAC",
+       "Age 15-49, caf\xC3\xA9 ^ \\ \xE2\x82\xAC"},
+      // OSC ... BEL, CSI, the other C0 controls and DEL.
+      {"a\x1B]0;title\x07z", "a^[]0;title^Gz", "a^[]0;title^Gz"},
+      {"\x1B[2J\x1B[31m", "^[[2J^[[31m", "^[[2J^[[31m"},
+      {std::string("\0\x01\x1F\x7F", 4), "^@^A^_^?", "^@^A^_^?"},
+      // C1 controls; U+00A0 is none.
+      {"x\xC2\x9B" "31m\xC2\x85\xC2\x80\xC2\x9F\xC2\xA0", "x\\u009B31m\\u0085\\u0080\\u009F\xC2\xA0",
+       "x\\u009B31m\\u0085\\u0080\\u009F\xC2\xA0"},
+      // Bytes that are not UTF-8: a stray byte, a cut sequence, a surrogate.
+      {"\xFF\xC3(\xE2\x82\xED\xA0\x80", "\\xFF\\xC3(\\xE2\\x82\\xED\\xA0\\x80",
+       "\\xFF\\xC3(\\xE2\\x82\\xED\\xA0\\x80"},
+      // Line breaks and tabs: kept by VisibleLines only; a CR without its LF would overwrite
+      // a line.
+      {"one\ntwo\r\nthree\tfour", "one^Jtwo^M^Jthree^Ifour", "one\ntwo\r\nthree\tfour"},
+      {"fake\rline\r", "fake^Mline^M", "fake^Mline^M"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(VisibleText(c.text), c.visible) << c.visible;
+    EXPECT_EQ(VisibleLines(c.text), c.visibleLines) << c.visible;
+    // Shown twice, a text stays as shown once.
+    EXPECT_EQ(VisibleText(c.visible), c.visible);
+  }
+}
+
 }  // namespace
