@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything, and runs every test through ctest: the unit,
-# end-to-end and fault tests, then all of them again built with AddressSanitizer,
-# LeakSanitizer and UndefinedBehaviorSanitizer, then each fuzz target over its corpus and a
-# fixed number of new inputs (FUZZ_RUNS, from a fixed seed).
+# end-to-end and fault tests; the test programs, the tool they start and the kept fuzz
+# inputs under valgrind's memcheck (reads of memory never written); all of the first again
+# built with AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer; then each fuzz
+# target over its corpus and a fixed number of new inputs (FUZZ_RUNS, from a fixed seed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -19,7 +20,10 @@ if [ "$(id -u)" -eq 0 ]; then
 fi
 
 echo "== Unit, end-to-end and fault tests"
-ctest --test-dir build --output-on-failure --parallel "$(nproc)" --timeout 600
+ctest --test-dir build --output-on-failure --parallel "$(nproc)" --timeout 600 -LE memcheck
+
+echo "== The same programs and the fuzz corpora under valgrind's memcheck"
+ctest --test-dir build --output-on-failure --parallel "$(nproc)" --timeout 1800 -L memcheck
 
 echo "== The same under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer"
 (
