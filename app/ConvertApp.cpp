@@ -4,8 +4,11 @@
 #include <cstring>
 #include <langinfo.h>
 
+#include "libs/dict/DataDict.h"
 #include "libs/util/FileNames.h"
+#include "orva31/ConvertSupport.h"
 #include "res/StringTable.h"
+#include "veskconv/VeskVornConv.h"
 
 namespace {
 
@@ -45,6 +48,63 @@ int ConversionKindFromExtensions(const std::string& input, const std::string& ou
   return -1;
 }
 
+std::vector<std::string> OutputFilesOfKind(int kind, const std::string& output) {
+  switch (kind) {
+    case KIND_ORVA31_TO_TRAVO:
+    case KIND_ORVA41_TO_TRAVO:
+    case KIND_TRAVO_TO_VESK:
+      return {output};
+    case KIND_TRAVO_TO_ORVA31:
+      return {orva31::OutputFileFor(output)};
+    case KIND_VESK_TO_TRAVO:
+      return {CVeskVornConv::DcfPathFor(output)};
+    case KIND_VESK_TO_TRAVO_FORMS:
+      return {CVeskVornConv::FmfPathFor(output), CVeskVornConv::DcfPathFor(output)};
+    default:
+      return {};
+  }
+}
+
+bool CheckConversionOutputs(int kind, const std::string& input, const std::string& output, int askAboutOutput) {
+  if (!IsVornNameUsable(output)) return false;
+  const ConversionKindInfo* info = FindConversionKind(kind);
+  const char* ext = info ? LoadResString(info->outputExt) : nullptr;
+  const std::vector<std::string> files = OutputFilesOfKind(kind, output);
+  // Every refusal comes before the first question: no answer is asked for in vain.
+  for (const std::string& file : files) {
+    if (!IsVornFileNameOK(0, file, ext ? ext : "", 0) || !IsOutputApartFromInput(file, input)) return false;
+  }
+  for (const std::string& file : files) {
+    if ((file != output || askAboutOutput) && !MayReplaceFile(file)) return false;
+  }
+  return true;
+}
+
+DictionaryCounts CountDictionary(const CDataDict& dict) {
+  DictionaryCounts counts;
+  auto countItems = [&counts](const CDictRecord* record) {
+    if (!record) return;
+    counts.items += record->GetNumItems();
+    for (int i = 0; i < record->GetNumItems(); ++i) counts.valueSets += record->GetItem(i)->GetNumVSets();
+  };
+  counts.levels = dict.GetNumLevels();
+  for (int l = 0; l < dict.GetNumLevels(); ++l) {
+    const CDictLevel* level = dict.GetLevel(l);
+    countItems(level->GetIdItemsRec());
+    counts.records += level->GetNumRecords();
+    for (int r = 0; r < level->GetNumRecords(); ++r) countItems(level->GetRecord(r));
+  }
+  return counts;
+}
+
+std::vector<std::string> WrittenFiles::Files() const {
+  std::vector<std::string> files;
+  for (const std::string* file : {&forms, &dictionary}) {
+    if (!file->empty()) files.push_back(*file);
+  }
+  return files;
+}
+
 char ReadLocaleDecimalChar() {
   // The user's numeric locale decides, as the old program read it from its settings;
   // the process locale itself stays "C" so that number formatting elsewhere is fixed.
@@ -58,8 +118,15 @@ char ReadLocaleDecimalChar() {
 
 CConvertApp::CConvertApp() : m_cDecimal(ReadLocaleDecimalChar()) {}
 
+void CConvertApp::MarkDictionaryWritten(const std::string& path, const CDataDict& dict) {
+  m_written.dictionary = path;
+  m_written.counts = CountDictionary(dict);
+  MarkOutputWritten();
+}
+
 bool CConvertApp::RunConversion(int kind, const CVornString& input, const CVornString& output) {
   m_bWroteOutput = false;
+  m_written = {};
   switch (kind) {
     case KIND_ORVA31_TO_TRAVO:
       ConvertORVA31Dict(input, output);

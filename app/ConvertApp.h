@@ -3,6 +3,7 @@
 // decimal character and the converters' shared message buffer, and runs one conversion
 // of a given kind. The wizard and the command-line tool both dispatch through it.
 #include <string>
+#include <vector>
 
 #include "libs/util/VornString.h"
 
@@ -43,6 +44,38 @@ int ParseConversionKind(const std::string& text);
 // or -1 when they imply none.
 int ConversionKindFromExtensions(const std::string& input, const std::string& output);
 
+// The files a conversion of kind writes for the output name given, the forms file first: for
+// kinds 0, 1 and 5 the name itself; kind 2 the name with ".dd" in place of its extension (kept
+// when it is "dd" in any letter case); kind 3 with ".dcf"; kind 4 with ".fmf", then ".dcf".
+// Empty for a kind that is not 0 to 5.
+std::vector<std::string> OutputFilesOfKind(int kind, const std::string& output);
+
+// The checks made before a conversion of kind from input writes anything (docs/file-names.md):
+// the output name is usable; each file of OutputFilesOfKind may be written (IsVornFileNameOK,
+// mode 0) and is not the input file itself; then each of them that exists is asked about and
+// kept unless the user answers Yes, but for the output as named when askAboutOutput is 0 (a
+// save dialog has asked about it). False after the message that says why, or after a No.
+bool CheckConversionOutputs(int kind, const std::string& input, const std::string& output, int askAboutOutput);
+
+// What a Travo dictionary holds, as the command-line tool's summary counts it: levels,
+// records, items (those of the id items records too) and value sets (of every item).
+struct DictionaryCounts {
+  int levels = 0, records = 0, items = 0, valueSets = 0;
+  bool operator==(const DictionaryCounts&) const = default;
+};
+DictionaryCounts CountDictionary(const CDataDict& dict);
+
+// What a conversion wrote, recorded by its converter as each file was written whole and
+// counted from the model it wrote (nothing is read back).
+struct WrittenFiles {
+  std::string dictionary;   // the dictionary written (.dcf; kind 2 the .dd); empty when none
+  DictionaryCounts counts;  // what it holds; kind 2: the Travo dictionary it was made from
+  std::string forms;        // kind 4: the forms file written; empty when none
+  int formCount = 0;        // the forms it holds
+  // The files written, the forms file first.
+  std::vector<std::string> Files() const;
+};
+
 class CConvertApp {
  public:
   CConvertApp();
@@ -81,6 +114,9 @@ class CConvertApp {
   // True when the last RunConversion wrote its output (the converters' own return values
   // do not always say so).
   bool LastConversionWroteOutput() const { return m_bWroteOutput; }
+  // The files the last RunConversion wrote and what they hold (also when it failed after
+  // writing one of them).
+  const WrittenFiles& LastWrittenFiles() const { return m_written; }
 
   CVornString m_sMessage;  // message buffer shared by the converters
   int m_nOrvaItem = 0;     // Travo to ORVA 3.1: index of the next item in the ORVA record
@@ -88,10 +124,14 @@ class CConvertApp {
 
   // Set by a converter when its output file (or files) were written.
   void MarkOutputWritten() { m_bWroteOutput = true; }
+  // Kinds 0 to 2: the dictionary file written whole, with the dictionary it was written from;
+  // the output counts as written.
+  void MarkDictionaryWritten(const std::string& path, const CDataDict& dict);
 
  private:
   char m_cDecimal = '.';
   bool m_bWroteOutput = false;
+  WrittenFiles m_written;
 };
 
 // The decimal character of the user's locale (LC_NUMERIC), '.' when there is none.

@@ -196,7 +196,7 @@ bool CConvertApp::ConvertORVA31Dict(const CVornString& input, const CVornString&
   const bool saved = dict.Save(output);
   m_sMessage.LoadString(saved ? IDS_CONVERTED : IDS_NOT_CONVERTED);
   if (saved)
-    MarkOutputWritten();
+    MarkDictionaryWritten(output, dict);
   else if (!dict.GetLastError().empty())
     m_sMessage += "\n\n" + dict.GetLastError();
   progress.DestroyWindow();

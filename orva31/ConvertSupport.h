@@ -27,6 +27,14 @@ inline size_t ExtensionDot(const std::string& path) {
 
 inline std::string WithoutExtension(const std::string& path) { return path.substr(0, ExtensionDot(path)); }
 
+// Where the ORVA file of a conversion to ORVA 3.1 goes: the output path when its extension is
+// "dd" in any letter case, else the output path with ".dd" for its extension.
+inline std::string OutputFileFor(const std::string& output) {
+  const size_t dot = ExtensionDot(output);
+  const bool isDd = dot != std::string::npos && CVornString(output.substr(dot + 1)).CompareNoCase("dd") == 0;
+  return isDd ? output : WithoutExtension(output) + ".dd";
+}
+
 inline std::string FileNamePart(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);

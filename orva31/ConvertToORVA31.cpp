@@ -211,12 +211,6 @@ void SplitValueSets(CDataDict* dict, const CDDRuleMgr& rules, int level, int rec
 
 // Where the ORVA file goes: the output path when its extension is "dd" in any letter
 // case, else the output path with ".dd" for its extension.
-std::string OutputFileFor(const std::string& output) {
-  const size_t dot = orva31::ExtensionDot(output);
-  const bool isDd = dot != std::string::npos && CVornString(output.substr(dot + 1)).CompareNoCase("dd") == 0;
-  return isDd ? output : orva31::WithoutExtension(output) + ".dd";
-}
-
 // Ends writing when the conversion stops: a file not completed is discarded.
 struct OutputClose {
   ~OutputClose() { DdCloseOutput(); }
@@ -240,7 +234,8 @@ bool CConvertApp::ConvertToORVA31Dict(const CVornString& input, const CVornStrin
   const std::string date = HeaderDate(CVornString::Date());
   const std::string time = HeaderTime(CVornString::Time());
 
-  if (DdCreateFile(OutputFileFor(output)) < 0) {
+  const std::string target = orva31::OutputFileFor(output);
+  if (DdCreateFile(target) < 0) {
     const int reason = errno;
     m_sMessage.Format(ResText(IDS_CANNOT_OPEN_OUTPUT), output.c_str());
     if (reason == EAGAIN)
@@ -279,7 +274,7 @@ bool CConvertApp::ConvertToORVA31Dict(const CVornString& input, const CVornStrin
     m_sMessage.MessageBoxA(0);
     return false;
   }
-  MarkOutputWritten();
+  MarkDictionaryWritten(target, dict);
   progress.DestroyWindow();
   return true;
 }

@@ -155,7 +155,7 @@ bool CConvertApp::ConvertORVA41Dict(const CVornString& input, const CVornString&
   m_sMessage.LoadString(saved ? 234 : 235);
   if (!saved && !dict.GetLastError().empty()) m_sMessage += "\n\n" + dict.GetLastError();
   progress.DestroyWindow();
-  if (saved) MarkOutputWritten();
+  if (saved) MarkDictionaryWritten(output, dict);
   m_sMessage.MessageBoxA(MB_OK);
   return true;
 }

@@ -150,7 +150,8 @@ bool CVeskVornConv::VariablesNamed(Dic& dic) {
 bool CVeskVornConv::SaveDictionary(const CString& dcfPath) {
   m_pDataDict->BuildNameList();
   if (m_pDataDict->Save(dcfPath)) {
-    m_bDictSaved = true;
+    m_written.dictionary = dcfPath;
+    m_written.counts = CountDictionary(*m_pDataDict);
     return true;
   }
   ReportSaveFailure("dictionary", dcfPath, m_pDataDict->GetLastError());
@@ -288,7 +289,8 @@ bool CVeskVornConv::ConvertForms(Dic& dic, const CString& dcfPath, const CString
   }
   m_pFormFile->UpdatePointers();
   if (m_pFormFile->Save(fmfPath)) {
-    m_bFormsSaved = true;
+    m_written.forms = fmfPath;
+    m_written.formCount = m_pFormFile->GetNumForms();
     return true;
   }
   ReportSaveFailure("forms file", fmfPath, m_pFormFile->GetLastError());
@@ -298,6 +300,7 @@ bool CVeskVornConv::ConvertForms(Dic& dic, const CString& dcfPath, const CString
 bool CConvertApp::ConvertVESK(const CVornString& input, const CVornString& output, bool forms) {
   auto converter = std::make_unique<CVeskVornConv>();
   const bool ran = converter->Convert(input, output, true, forms);
+  m_written = converter->Written();
   // Kind 3 has written its output once the dictionary is saved; kind 4 once the forms
   // file is saved too, or when the conversion ran to its end without forms to write.
   if (forms ? converter->FormsSaved() || (ran && converter->DictionarySaved()) : converter->DictionarySaved())

@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "app/ConvertApp.h"
 #include "libs/dict/DataDict.h"
 #include "libs/forms/FormFile.h"
 #include "libs/util/VornString.h"
@@ -60,9 +61,11 @@ class CVeskVornConv {
   std::unique_ptr<CDataDict> ReadDictionary(const CString& inputPath);
   // True once the Travo dictionary file has been written whole (also when a Cancel came
   // after that).
-  bool DictionarySaved() const { return m_bDictSaved; }
+  bool DictionarySaved() const { return !m_written.dictionary.empty(); }
   // True once the forms file has been written whole.
-  bool FormsSaved() const { return m_bFormsSaved; }
+  bool FormsSaved() const { return !m_written.forms.empty(); }
+  // The files written whole so far, with what they hold, counted as they were saved.
+  const WrittenFiles& Written() const { return m_written; }
 
   // The two output names: the output path without the extension of its file name, with
   // ".dcf" and ".fmf".
@@ -181,8 +184,7 @@ class CVeskVornConv {
   CSize m_sizeFieldCell;  // the extent of "9" in the default field font
   // The value ranges of the variable whose value set is being made.
   std::vector<CRange<double>> m_aRanges;
-  bool m_bDictSaved = false;
-  bool m_bFormsSaved = false;
+  WrittenFiles m_written;
 };
 
 template <class T>

@@ -16,8 +16,6 @@
 
 #include "app/ConvertApp.h"
 #include "app/DetectFormat.h"
-#include "libs/dict/DataDict.h"
-#include "libs/forms/FormFile.h"
 #include "libs/util/FileNames.h"
 #include "libs/util/SafeFile.h"
 #include "libs/util/TextTools.h"
@@ -73,40 +71,15 @@ std::string Counted(int n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-// "2 levels, 5 records, 48 items, 31 value sets" of a dictionary file (the items of the
-// id-items records included), or why it cannot be read.
-std::string CountDictionary(const std::string& path) {
-  CDataDict dict;
-  if (!dict.Open(path)) return "cannot read " + path + " back: " + dict.GetLastError();
-  int records = 0, items = 0, vsets = 0;
-  auto countItems = [&](const CDictRecord* record) {
-    if (!record) return;
-    items += record->GetNumItems();
-    for (int i = 0; i < record->GetNumItems(); ++i) vsets += record->GetItem(i)->GetNumVSets();
-  };
-  for (int l = 0; l < dict.GetNumLevels(); ++l) {
-    const CDictLevel* level = dict.GetLevel(l);
-    countItems(level->GetIdItemsRec());
-    records += level->GetNumRecords();
-    for (int r = 0; r < level->GetNumRecords(); ++r) countItems(level->GetRecord(r));
-  }
-  return Counted(dict.GetNumLevels(), "level", "levels") + ", " + Counted(records, "record", "records") + ", " +
-         Counted(items, "item", "items") + ", " + Counted(vsets, "value set", "value sets");
-}
-
-std::string WithExtension(const std::string& path, const char* ext) {
-  return fs::path(path).replace_extension(ext).string();
-}
-
-// What a conversion that succeeded wrote; kind 2 counts its input (an ORVA 3.1 file is not
-// read back).
-std::string CountWritten(int kind, const std::string& input, const std::string& output) {
-  if (kind == KIND_TRAVO_TO_ORVA31) return CountDictionary(input);
-  if (kind != KIND_VESK_TO_TRAVO_FORMS) return CountDictionary(output);
-  std::string counts = CountDictionary(WithExtension(output, ".dcf"));
-  CDEFormFile forms;
-  if (forms.Open(output)) return counts + ", " + Counted(forms.GetNumForms(), "form", "forms");
-  return counts + ", no forms";
+// "2 levels, 5 records, 48 items, 31 value sets" and, for kind 4, ", 3 forms" or ", no forms"
+// when no forms file was written.
+std::string CountsText(int kind, const WrittenFiles& written) {
+  const DictionaryCounts& dict = written.counts;
+  std::string counts = Counted(dict.levels, "level", "levels") + ", " + Counted(dict.records, "record", "records") +
+                       ", " + Counted(dict.items, "item", "items") + ", " +
+                       Counted(dict.valueSets, "value set", "value sets");
+  if (kind != KIND_VESK_TO_TRAVO_FORMS) return counts;
+  return counts + ", " + (written.forms.empty() ? std::string("no forms") : Counted(written.formCount, "form", "forms"));
 }
 
 std::string OneLine(std::string text) {
@@ -129,12 +102,28 @@ const char* OutcomeName(ConversionOutcome outcome) {
 
 }  // namespace
 
-ConversionRun ConvertOneFile(CConvertApp& app, CliHost& host, int kind, const std::string& input,
-                             const std::string& output) {
+ConversionRun PlannedRun(int kind, const std::string& input, const std::string& output) {
   ConversionRun run;
   run.kind = kind;
   run.input = input;
   run.output = output;
+  run.outputFiles = OutputFilesOfKind(kind, VornGetFullFileName(output));
+  return run;
+}
+
+std::string ShownName(const std::string& file, const std::string& givenOutput) {
+  return fs::path(givenOutput).replace_filename(fs::path(file).filename()).string();
+}
+
+std::string ShownOutputFiles(const ConversionRun& run) {
+  std::string shown;
+  for (const std::string& file : run.outputFiles) shown += (shown.empty() ? "" : " and ") + ShownName(file, run.output);
+  return shown;
+}
+
+ConversionRun ConvertOneFile(CConvertApp& app, CliHost& host, int kind, const std::string& input,
+                             const std::string& output) {
+  ConversionRun run = PlannedRun(kind, input, output);
   // A file whose content shows a kind that fits is read as such, through a link with the
   // right extension when its own says otherwise; its messages name the file as given.
   ResolvedInput resolved(input);
@@ -148,33 +137,32 @@ ConversionRun ConvertOneFile(CConvertApp& app, CliHost& host, int kind, const st
   bool checked = true;
   if (kind != KIND_TRAVO_TO_VESK) {
     // The same checks the wizard makes at Finish; each explains itself when it refuses.
-    const ConversionKindInfo* info = FindConversionKind(kind);
-    const char* inputExt = LoadResString(info->inputExt);
-    const char* outputExt = LoadResString(info->outputExt);
+    const char* inputExt = LoadResString(FindConversionKind(kind)->inputExt);
     checked = IsVornFileNameOK(1, fullInput, inputExt ? inputExt : "", 0) &&
-              IsVornFileNameOK(0, fullOutput, outputExt ? outputExt : "", 1);
+              CheckConversionOutputs(kind, fullInput, fullOutput, 1);
   }
   if (checked) {
     // A Ctrl-C that came too late to stop the conversion leaves a complete output: that
     // counts as written.
     if (app.RunConversion(kind, fullInput, fullOutput)) {
       run.outcome = ConversionOutcome::Converted;
+      run.counts = CountsText(kind, app.LastWrittenFiles());
     } else if (CliHost::Interrupted()) {
       run.outcome = ConversionOutcome::Interrupted;
+    }
+    if (std::vector<std::string> written = app.LastWrittenFiles().Files(); !written.empty()) {
+      run.outputFiles = std::move(written);
     }
   }
   run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   run.messages = recorder.Messages();
-  if (run.outcome == ConversionOutcome::Converted) run.counts = CountWritten(kind, fullInput, fullOutput);
   return run;
 }
 
 std::string SummaryLine(const ConversionRun& run) {
-  std::string written = run.output;
-  if (run.kind == KIND_VESK_TO_TRAVO_FORMS) written += " and " + WithExtension(run.output, ".dcf");
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.2f", run.seconds);
-  return "wrote " + written + ": " + run.counts + " in " + seconds + " s";
+  return "wrote " + ShownOutputFiles(run) + ": " + run.counts + " in " + seconds + " s";
 }
 
 ConvertLog::~ConvertLog() {
@@ -201,7 +189,7 @@ std::string LogBlock(const ConversionRun& run) {
   std::string block = std::string("date: ") + when + "\n";
   block += "kind: " + std::to_string(run.kind) + (info ? std::string(" ") + info->cliName : std::string()) + "\n";
   block += "input: " + VisibleText(VornGetFullFileName(run.input)) + "\n";
-  block += "output: " + VisibleText(VornGetFullFileName(run.output)) + "\n";
+  for (const std::string& file : run.outputFiles) block += "output: " + VisibleText(file) + "\n";
   for (const ShownMessage& message : run.messages) {
     // Every line of a message indented, blank ones too, so that a blank line only ever
     // ends a block.
@@ -369,21 +357,22 @@ int RunConvertFolder(CConvertApp& app, CliHost& host, const FolderOptions& optio
       ++failed;
       continue;
     }
-    ConversionRun run;
-    run.kind = entry.kind;
-    run.input = entry.input;
-    run.output = entry.output;
-    std::error_code ec;
-    const std::string fullOutput = VornGetFullFileName(entry.output);
-    if (!outputs.insert(fullOutput).second) {
+    ConversionRun run = PlannedRun(entry.kind, entry.input, entry.output);
+    const auto taken = std::find_if(run.outputFiles.begin(), run.outputFiles.end(),
+                                    [&outputs](const std::string& file) { return outputs.count(file) > 0; });
+    std::string error;
+    if (taken != run.outputFiles.end()) {
       // Two inputs of one name but different extensions: the first one's output stays.
-      run.messages.push_back({"The output " + entry.output + " is already the output of another input.", {}});
-      host.ShowMessage(run.messages.back().text, MB_OK);
-    } else if (std::string error; !MakeFolder(fs::path(entry.output).parent_path().string(), &error)) {
-      run.messages.push_back({error, {}});
-      host.ShowMessage(run.messages.back().text, MB_OK);
+      error = "The output " + ShownName(*taken, entry.output) + " is already the output of another input.";
     } else {
-      run = ConvertOneFile(app, host, entry.kind, entry.input, entry.output);
+      outputs.insert(run.outputFiles.begin(), run.outputFiles.end());
+      if (MakeFolder(fs::path(entry.output).parent_path().string(), &error)) {
+        run = ConvertOneFile(app, host, entry.kind, entry.input, entry.output);
+      }
+    }
+    if (!error.empty()) {
+      run.messages.push_back({error, {}});
+      host.ShowMessage(error, MB_OK);
     }
     if (log.IsOpen()) {
       std::string error;
@@ -391,7 +380,7 @@ int RunConvertFolder(CConvertApp& app, CliHost& host, const FolderOptions& optio
     }
     if (run.outcome == ConversionOutcome::Converted) {
       ++converted;
-      rows.push_back({"converted", entry.input, "-> " + entry.output});
+      rows.push_back({"converted", entry.input, "-> " + ShownOutputFiles(run)});
       if (!options.quiet) std::cout << VisibleText(SummaryLine(run)) << '\n' << std::flush;
       continue;
     }

@@ -43,12 +43,23 @@ enum class ConversionOutcome { Converted, Failed, Interrupted };
 // One conversion as it went.
 struct ConversionRun {
   int kind = -1;
-  std::string input, output;  // as given (shown in the summary and the table)
+  std::string input, output;  // as given
+  // Full paths: the files written, or when none was, those the conversion was to write
+  // (OutputFilesOfKind), the forms file first. Shown named as the output was given.
+  std::vector<std::string> outputFiles;
   std::vector<ShownMessage> messages;
   ConversionOutcome outcome = ConversionOutcome::Failed;
   double seconds = 0;
   std::string counts;  // what was written, e.g. "2 levels, 5 records, 48 items, 31 value sets"
 };
+
+// A conversion of kind from input to output (as given) that has not run yet.
+ConversionRun PlannedRun(int kind, const std::string& input, const std::string& output);
+// A file of a conversion named as its output was given: the output's folder as given, the
+// file's own name.
+std::string ShownName(const std::string& file, const std::string& givenOutput);
+// The files of run, each named so ("out/survey.fmf and out/survey.dcf").
+std::string ShownOutputFiles(const ConversionRun& run);
 
 // The conversion kind that takes a file of format as input (ORVA 3.1 0, ORVA 4.1 1, Travo
 // dictionary 2, VESK 3); -1 for none.
@@ -57,9 +68,9 @@ int KindOfInputFormat(FileFormat format);
 const char* OutputExtensionOfKind(int kind);
 
 // Makes the wizard's file-name checks, then converts with every message recorded and
-// the time taken; on success counts what was written. An input whose content is a format
-// that kind reads is read as such, whatever its extension; the run, its messages and the
-// log name it as given.
+// the time taken; keeps the files written and, on success, what they hold as the
+// conversion counted it. An input whose content is a format that kind reads is read as
+// such, whatever its extension; the run, its messages and the log name it as given.
 ConversionRun ConvertOneFile(CConvertApp& app, CliHost& host, int kind, const std::string& input,
                              const std::string& output);
 

@@ -89,13 +89,15 @@ const std::vector<CommandHelp>& Commands() {
        "subfolders) into OUTDIR. Without --kind each file's content decides: ORVA 3.1, ORVA 4.1 and VESK "
        "dictionaries become .dcf (a VESK dictionary .fmf when OUTPUT ends in .fmf), Travo dictionaries .dd; a "
        "file of no format this tool knows is refused, and in the folder form a file that neither holds nor is "
-       "named as a known format is skipped and listed. An existing output is replaced only when the question is answered yes: by "
-       "--yes, or on the terminal; without a terminal the answer is no. Every question is shown on stderr with "
-       "the answer it got, e.g. \"(answered no: standard input is not a terminal)\".",
+       "named as a known format is skipped and listed. Each existing file the conversion writes (the dictionary "
+       "beside a forms file too) is replaced only when the question about it is answered yes: by --yes, or on "
+       "the terminal; without a terminal the answer is no. Every question is shown on stderr with the answer it "
+       "got, e.g. \"(answered no: standard input is not a terminal)\". An output that is the input file itself is "
+       "refused.",
        {{"--kind K",
          "the conversion kind, 0 to 5 or a name: orva31 (0), orva41 (1), to-orva31 (2), vesk (3), vesk-forms "
          "(4), to-vesk (5)"},
-        {"--yes", "answer yes to every question (replace an existing output)"},
+        {"--yes", "answer yes to every question (replace an existing file the conversion writes)"},
         {"--quiet", "draw no progress bar, print no summary of what was written"},
         {"--oem-codepage CP", "the code page of the old files' texts, an iconv name (default CP850)"},
         {"--log FILE", "append a record of every conversion, its messages and answers to FILE"},

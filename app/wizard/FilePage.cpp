@@ -226,7 +226,7 @@ void CFilePage::OnOutputFocus() {
 }
 
 bool CFilePage::CheckName(const CVornString& name, QLineEdit* box, const char* blankMessage,
-                          int mode, const CVornString& ext, int check) {
+                          const std::function<bool()>& usable) {
   if (name.IsBlank()) {
     m_sMessage = blankMessage;
     ShowMessage(box);
@@ -236,7 +236,7 @@ bool CFilePage::CheckName(const CVornString& name, QLineEdit* box, const char* b
     ReportInvalidName(name, box);
     return false;
   }
-  if (!IsVornFileNameOK(mode, name, ext, check)) {  // it has told the user why
+  if (!usable()) {  // it has told the user why
     box->setFocus(Qt::OtherFocusReason);
     return false;
   }
@@ -245,9 +245,14 @@ bool CFilePage::CheckName(const CVornString& name, QLineEdit* box, const char* b
 
 bool CFilePage::OnWizardFinish() {
   UpdateData(true);
-  if (!CheckName(m_sInputFile, m_inputEdit, "No input file name given!", 1, m_sInputExt, 0)) return false;
-  if (!CheckName(m_sOutputFile, m_outputEdit, "No output file name given!", 0, m_sOutputExt,
-                 m_bCheckOutput))
+  if (!CheckName(m_sInputFile, m_inputEdit, "No input file name given!",
+                 [this] { return IsVornFileNameOK(1, m_sInputFile, m_sInputExt, 0) != 0; }))
+    return false;
+  // Every file the conversion writes is checked, and asked about when it exists.
+  const int kind = Sheet() ? Sheet()->GetKind() : -1;
+  if (!CheckName(m_sOutputFile, m_outputEdit, "No output file name given!", [this, kind] {
+        return CheckConversionOutputs(kind, m_sInputFile, m_sOutputFile, m_bCheckOutput);
+      }))
     return false;
   UpdateData(false);
   return true;

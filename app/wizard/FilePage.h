@@ -72,10 +72,10 @@ class CFilePage : public CWizardPage {
   // Proposes the output name: the input's file name with the output extension, in the
   // remembered input folder, which becomes the remembered output folder too.
   void ProposeOutputName();
-  // One box's checks at Finish (blank, characters, IsVornFileNameOK with mode, ext and
-  // check); false after telling the user, with the focus in the box.
-  bool CheckName(const CVornString& name, QLineEdit* box, const char* blankMessage, int mode,
-                 const CVornString& ext, int check);
+  // One box's checks at Finish (blank, characters, then usable, which tells the user why
+  // when it fails); false after telling the user, with the focus in the box.
+  bool CheckName(const CVornString& name, QLineEdit* box, const char* blankMessage,
+                 const std::function<bool()>& usable);
   // Shows name followed by string 151 and moves the focus to box.
   void ReportInvalidName(const CVornString& name, QLineEdit* box);
   void ShowMessage(QLineEdit* focusBox);

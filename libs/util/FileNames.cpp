@@ -65,9 +65,7 @@ int CheckOutput(const std::string& name, int check) {
   if (stat(name.c_str(), &info) != 0) return 1;  // a new file
   if (S_ISDIR(info.st_mode)) return Refuse(name + " is a folder, not a file.");
   if (!S_ISREG(info.st_mode)) return Refuse(name + " is not a regular file.");
-  if (check == 0) return 1;
-  CVornString question(name + "\n\nThis file already exists.\nDo you want to replace it?");
-  return question.MessageBoxA(MB_YESNO | MB_ICONQUESTION) == IDYES ? 1 : 0;
+  return check == 0 ? 1 : MayReplaceFile(name);
 }
 
 }  // namespace
@@ -91,10 +89,33 @@ CVornString VornGetFullFileName(const std::string& name) {
   return CVornString(full);
 }
 
-int IsVornFileNameOK(int mode, const std::string& name, const std::string& /*ext*/, int check) {
+int IsVornNameUsable(const std::string& name) {
   if (name.empty()) return Refuse("No file name given.");
   if (!IsWinFileName(name)) return Refuse(name + LoadResString(kInvalidPathCharsId));
+  return 1;
+}
+
+int IsVornFileNameOK(int mode, const std::string& name, const std::string& /*ext*/, int check) {
+  if (!IsVornNameUsable(name)) return 0;
   return mode == 1 ? CheckInput(name) : CheckOutput(name, check);
+}
+
+int MayReplaceFile(const std::string& name) {
+  struct stat info {};
+  if (stat(name.c_str(), &info) != 0) return 1;
+  CVornString question(name + "\n\nThis file already exists.\nDo you want to replace it?");
+  return question.MessageBoxA(MB_YESNO | MB_ICONQUESTION) == IDYES ? 1 : 0;
+}
+
+int IsSameFile(const std::string& name, const std::string& other) {
+  struct stat a {}, b {};
+  if (stat(name.c_str(), &a) != 0 || stat(other.c_str(), &b) != 0) return 0;
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+int IsOutputApartFromInput(const std::string& output, const std::string& input) {
+  if (!IsSameFile(output, input)) return 1;
+  return Refuse(output + "\n\nThis file is the input of the conversion.\nIt cannot be replaced by the output.");
 }
 
 std::string GetFileExtension(const std::string& path) {

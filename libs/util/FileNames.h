@@ -18,6 +18,18 @@ CVornString VornGetFullFileName(const std::string& name);
 // replace it (Yes/No). ext is the default extension or a list such as "dic,wst"; it only
 // matters for messages. When it returns 0 it has already shown the reason.
 int IsVornFileNameOK(int mode, const std::string& name, const std::string& ext, int check);
+// Non-zero when name may name a file at all: it is not empty and holds no refused character.
+// When it returns 0 it has shown the reason (the first two checks of IsVornFileNameOK).
+int IsVornNameUsable(const std::string& name);
+// Non-zero when the file name may be replaced: it does not exist, or the user answered Yes to
+// "<name>", a blank line, "This file already exists." and "Do you want to replace it?".
+int MayReplaceFile(const std::string& name);
+// Non-zero when both names lead to one existing file (the same device and inode), whatever
+// the names and links in between say.
+int IsSameFile(const std::string& name, const std::string& other);
+// Non-zero unless output is the file input (IsSameFile); then it has shown that the input
+// cannot be replaced by the output.
+int IsOutputApartFromInput(const std::string& output, const std::string& input);
 
 // The extension of a path (after the last '.' of its file-name part), without the dot.
 std::string GetFileExtension(const std::string& path);

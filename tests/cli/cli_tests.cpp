@@ -13,6 +13,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <thread>
 
 #include <nlohmann/json.hpp>
@@ -286,6 +287,52 @@ TEST(CliConvert, VeskFormsWithoutFormsKeepThePreviousFormsFile) {
   EXPECT_EQ(ReadTextFile(dir.file("survey.fmf")), "previous forms");
   CDataDict dict;
   EXPECT_TRUE(dict.Open(dir.file("survey.dcf"))) << dict.GetLastError();
+}
+
+// An output that is the input file itself, by its name, a link or as the dictionary beside a
+// forms file, is refused before any question, --yes or not; the input stays byte for byte
+// and nothing else is written.
+TEST(CliConvert, AConversionNeverReplacesItsInput) {
+  TempDir dir;
+  const std::string ddw = dir.file("survey.ddw");
+  WriteFile(ddw, "[Dictionary]\nVersion=ORVA 4.1\nLabel=Survey\n[Record]\nName=PERSON\n[Item]\nName=AGE\nStart=1\nLen=2\n");
+  const std::string vesk = dir.file("hh.dcf");  // a VESK dictionary under a Travo dictionary's name
+  ASSERT_TRUE(VeskSample(false).WriteTo(vesk));
+  std::filesystem::create_symlink(ddw, dir.file("link.dcf"));
+  std::filesystem::create_hard_link(ddw, dir.file("hard.dcf"));
+  struct Case {
+    std::vector<std::string> args;  // after "convert --yes"
+    std::string refused;            // the file named
+  } cases[] = {
+      {{"--kind", "1", ddw, ddw}, ddw},
+      {{"--kind", "orva41", ddw, dir.file("nowhere/../survey.ddw")}, ddw},
+      {{ddw, dir.file("link.dcf")}, dir.file("link.dcf")},
+      {{ddw, dir.file("hard.dcf")}, dir.file("hard.dcf")},
+      {{"--kind", "3", vesk, dir.file("hh.xyz")}, vesk},
+      {{"--kind", "4", vesk, dir.file("hh.fmf")}, vesk},
+  };
+  const std::set<std::string> files = {"hard.dcf", "hh.dcf", "link.dcf", "survey.ddw"};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.back());
+    const std::string input = c.args[c.args.size() - 2];
+    const std::string before = ReadTextFile(input);
+    std::vector<std::string> args = {"convert", "--yes"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    ProcessResult r = Cli(dir, args);
+    EXPECT_EQ(r.status, 1);
+    const std::string message =
+        c.refused + "\n\nThis file is the input of the conversion.\nIt cannot be replaced by the output.\n";
+    EXPECT_TRUE(r.err.ends_with(message)) << r.err;
+    EXPECT_EQ(r.err.find("already exists"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(ReadTextFile(input), before);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.dcf")));
+    std::set<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+      if (entry.path().filename().string()[0] != '.') found.insert(entry.path().filename().string());
+    }
+    EXPECT_EQ(found, files);
+  }
 }
 
 // A VESK dictionary with two forms, for the printing commands.

@@ -291,6 +291,29 @@ TEST(CliFolder, TwoInputsOfOneOutputNameConvertOnlyTheFirst) {
   EXPECT_EQ(dict.GetLevel(0)->GetRecord(0)->GetItem(0)->GetName(), "AGE");  // the .ddw's, not overwritten
 }
 
+// OUTDIR may be the input folder: files convert beside themselves, but one whose output
+// would be the file itself (a VESK dictionary named .dcf) is refused and stays as it was.
+TEST(CliFolder, IntoTheInputFolderAFileIsNeverItsOwnOutput) {
+  TempDir dir;
+  const std::string in = dir.file("in");
+  WriteFile(in + "/survey.ddw", kOrva41);
+  ASSERT_TRUE(WriteTravo(in + "/travo.dcf"));
+  ASSERT_TRUE(WriteVesk(in + "/vesk.dcf"));
+  const std::string vesk = ReadTextFile(in + "/vesk.dcf");
+  ProcessResult r = Cli(dir, {"convert", "--quiet", "--yes", "-o", in, in});
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(r.out, "\n"
+                   "converted   " + in + "/survey.ddw  -> " + in + "/survey.dcf\n"
+                   "converted   " + in + "/travo.dcf  -> " + in + "/travo.dd\n"
+                   "failed      " + in + "/vesk.dcf  " + in +
+                   "/vesk.dcf  This file is the input of the conversion. It cannot be replaced by the output.\n"
+                   "2 converted, 1 failed, 0 skipped\n");
+  EXPECT_EQ(ReadTextFile(in + "/vesk.dcf"), vesk);
+  CDataDict dict;
+  EXPECT_TRUE(dict.Open(in + "/survey.dcf")) << dict.GetLastError();
+  EXPECT_TRUE(fs::is_regular_file(in + "/travo.dd"));
+}
+
 TEST(CliFolder, KindForcesEveryFileAndItsOutputExtension) {
   struct Case {
     std::string kind;
@@ -387,6 +410,7 @@ TEST(CliSummary, OneLineOnStdoutAfterEachConversionUnlessQuiet) {
   WriteFile(dir.file("survey.ddw"), kOrva41);
   ASSERT_TRUE(WriteTravo(dir.file("travo.dcf")));
   ASSERT_TRUE(WriteVesk(dir.file("forms.dic"), true));
+  ASSERT_TRUE(WriteVesk(dir.file("plain.dic")));
   const std::string time = " in [0-9]+\\.[0-9]{2} s\n";
   struct Case {
     std::vector<std::string> args;
@@ -402,6 +426,26 @@ TEST(CliSummary, OneLineOnStdoutAfterEachConversionUnlessQuiet) {
       {{"convert", dir.file("forms.dic"), dir.file("forms.fmf")},
        "wrote " + dir.file("forms.fmf") + " and " + dir.file("forms.dcf") +
            ": 1 level, 1 record, 2 items, 1 value set, 1 form" + time,
+       ""},
+      // The files named are those written, whatever the output name's extension.
+      {{"convert", "--kind", "3", dir.file("forms.dic"), dir.file("named.xyz")},
+       "wrote " + dir.file("named.dcf") + ": 1 level, 1 record, 2 items, 1 value set" + time, ""},
+      {{"convert", "--kind", "4", dir.file("forms.dic"), dir.file("both.dcf")},
+       "wrote " + dir.file("both.fmf") + " and " + dir.file("both.dcf") +
+           ": 1 level, 1 record, 2 items, 1 value set, 1 form" + time,
+       ""},
+      {{"convert", "--kind", "2", dir.file("travo.dcf"), dir.file("orva.xyz")},
+       "wrote " + dir.file("orva.dd") + ": 1 level, 1 record, 3 items, 1 value set" + time, ""},
+      // No forms to generate: only the dictionary is written.
+      {{"convert", dir.file("plain.dic"), dir.file("plain.fmf")},
+       "wrote " + dir.file("plain.dcf") + ": 1 level, 1 record, 2 items, 1 value set, no forms" + time,
+       "There is no forms to generate. Form File '" + dir.file("plain.fmf") +
+           "' (Dic 'SURVEY') will be not generated\n"},
+      {{"convert", "--kind", "vesk-forms", "-o", dir.file("forms"), dir.file("forms.dic")},
+       "wrote " + dir.file("forms/forms.fmf") + " and " + dir.file("forms/forms.dcf") +
+           ": 1 level, 1 record, 2 items, 1 value set, 1 form" + time + "\nconverted   " + dir.file("forms.dic") +
+           "  -> " + dir.file("forms/forms.fmf") + " and " + dir.file("forms/forms.dcf") +
+           "\n1 converted, 0 failed, 0 skipped\n",
        ""},
       // The question answered by --yes is still shown, with its answer.
       {{"convert", "--quiet", "--yes", dir.file("survey.ddw"), dir.file("survey.dcf")}, "",
@@ -475,7 +519,7 @@ TEST(CliLog, AppendsABlockPerConversionWithItsMessagesAndOutcome) {
                    "outcome: converted (1 level, 1 record, 1 item, 1 value set)"}));
   const Lines& forms = blocks[3];
   EXPECT_EQ(forms[1], "kind: 4 vesk-forms");
-  EXPECT_EQ(forms[3], "output: " + dir.file("forms.fmf"));
+  EXPECT_EQ(forms[3], "output: " + dir.file("forms.dcf"));  // no forms: only the dictionary is written
   EXPECT_EQ(forms[4], "message:");
   EXPECT_EQ(forms[5].rfind("  There is no forms to generate.", 0), 0u) << forms[5];
   EXPECT_EQ(forms.back(), "outcome: converted (1 level, 1 record, 2 items, 1 value set, no forms)");
@@ -486,6 +530,40 @@ TEST(CliLog, AppendsABlockPerConversionWithItsMessagesAndOutcome) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("cannot open the log " + dir.file("no/such/folder/log")), std::string::npos) << r.err;
   EXPECT_FALSE(fs::exists(dir.file("x.dcf")));
+}
+
+// The output lines of a block name the files written, the forms file first; a conversion
+// that wrote nothing names those it was to write.
+TEST(CliLog, OutputLinesNameTheFilesWritten) {
+  TempDir dir;
+  const std::string log = dir.file("convert.log");
+  ASSERT_TRUE(WriteVesk(dir.file("forms.dic"), true));
+  ASSERT_TRUE(WriteBrokenVesk(dir.file("broken.dic")));
+  ASSERT_TRUE(WriteTravo(dir.file("travo.dcf")));
+  struct Case {
+    std::vector<std::string> args;  // after "convert --log LOG"
+    std::vector<std::string> outputs;
+  } cases[] = {
+      {{"--kind", "3", dir.file("forms.dic"), dir.file("named.xyz")}, {dir.file("named.dcf")}},
+      {{"--kind", "4", dir.file("forms.dic"), dir.file("both.dcf")}, {dir.file("both.fmf"), dir.file("both.dcf")}},
+      {{"--kind", "2", dir.file("travo.dcf"), dir.file("orva.xyz")}, {dir.file("orva.dd")}},
+      {{"--kind", "4", dir.file("broken.dic"), dir.file("broken.xyz")},
+       {dir.file("broken.fmf"), dir.file("broken.dcf")}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Joined(c.args));
+    fs::remove(log);
+    std::vector<std::string> args = {"convert", "--log", log};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    Cli(dir, args);
+    const auto blocks = LogBlocks(ReadTextFile(log));
+    ASSERT_EQ(blocks.size(), 1u) << ReadTextFile(log);
+    std::vector<std::string> outputs;
+    for (const std::string& line : blocks[0]) {
+      if (line.rfind("output: ", 0) == 0) outputs.push_back(line.substr(8));
+    }
+    EXPECT_EQ(outputs, c.outputs);
+  }
 }
 
 }  // namespace

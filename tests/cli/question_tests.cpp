@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "RecordingHost.h"
 #include "RunProcess.h"
@@ -53,9 +54,9 @@ struct TerminalRun {
   std::string output;  // stdout and stderr as the terminal showed them, without carriage returns
 };
 
-// Runs the command-line tool on a pseudo-terminal; once it prompts for an answer, types
-// typed as a user would.
-TerminalRun RunOnTerminal(const std::vector<std::string>& args, const std::string& typed) {
+// Runs the command-line tool on a pseudo-terminal; at each prompt for an answer types the
+// next of typed as a user would.
+TerminalRun RunOnTerminal(const std::vector<std::string>& args, const std::vector<std::string>& typed) {
   TerminalRun run;
   int terminal = -1;
   const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
@@ -67,7 +68,7 @@ TerminalRun RunOnTerminal(const std::vector<std::string>& args, const std::strin
     execv(TRAVO_CLI_PATH, argv.data());
     _exit(127);
   }
-  bool answered = false;
+  size_t answered = 0;
   char buffer[4096];
   for (;;) {
     pollfd ready{terminal, POLLIN, 0};
@@ -80,9 +81,11 @@ TerminalRun RunOnTerminal(const std::vector<std::string>& args, const std::strin
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;  // EIO once the program has ended
     run.output.append(buffer, static_cast<size_t>(n));
-    if (!answered && run.output.find("Answer [y/N] ") != std::string::npos) {
-      answered = write(terminal, typed.data(), typed.size()) == static_cast<ssize_t>(typed.size());
-      EXPECT_TRUE(answered);
+    size_t prompts = 0;
+    for (size_t at = 0; (at = run.output.find("Answer [y/N] ", at)) != std::string::npos; ++at) ++prompts;
+    if (answered < prompts && answered < typed.size()) {
+      const std::string& answer = typed[answered++];
+      EXPECT_EQ(write(terminal, answer.data(), answer.size()), static_cast<ssize_t>(answer.size()));
     }
   }
   int raw = 0;
@@ -158,7 +161,7 @@ TEST(CliQuestions, AnsweredOnTheTerminal) {
     WriteFile(output, "previous");
     const std::string log = dir.file("terminal.log");
     fs::remove(log);
-    TerminalRun r = RunOnTerminal({"convert", "--quiet", "--log", log, input, output}, c.typed);
+    TerminalRun r = RunOnTerminal({"convert", "--quiet", "--log", log, input, output}, {c.typed});
     EXPECT_EQ(r.status, c.yes ? 0 : 1) << r.output;
     // The question, the prompt with what was typed (echoed; Ctrl-D shows nothing), then the
     // answer on a line of its own.
@@ -169,6 +172,84 @@ TEST(CliQuestions, AnsweredOnTheTerminal) {
     EXPECT_NE(ReadTextFile(log).find(LoggedQuestion(output, c.logged)), std::string::npos) << ReadTextFile(log);
     EXPECT_EQ(ReadTextFile(output) == "previous", !c.yes);
   }
+}
+
+// A VESK dictionary with three forms.
+const std::string kVesk = std::string(TRAVO_SOURCE_DIR) + "/examples/household-vesk.dic";
+
+// Every existing file a conversion would replace is asked about under its own name before
+// anything is written, the forms file before its dictionary; a name given but not written
+// (its extension replaced) is not asked about. Without a terminal the first question gets
+// No and every file stays as it was; --yes answers them all.
+TEST(CliQuestions, EveryFileToBeReplacedIsAskedAboutByItsOwnName) {
+  TempDir dir;
+  WriteFile(dir.file("survey.ddw"), kOrva41);
+  ASSERT_EQ(CliRedirected(dir, "</dev/null", {"convert", dir.file("survey.ddw"), dir.file("travo.dcf")}).status, 0);
+  struct Case {
+    std::string name;
+    std::string kind, input, output;
+    std::set<std::string> existing;  // in the folder before, each holding "previous"
+    std::vector<std::string> asked;  // in order
+    std::set<std::string> written;
+  } cases[] = {
+      {"forms: the dictionary beside them", "4", kVesk, "hh.fmf", {"hh.dcf"}, {"hh.dcf"}, {"hh.fmf", "hh.dcf"}},
+      {"forms: both", "4", kVesk, "hh.fmf", {"hh.fmf", "hh.dcf"}, {"hh.fmf", "hh.dcf"}, {"hh.fmf", "hh.dcf"}},
+      {"forms named by their dictionary", "4", kVesk, "hh.dcf", {"hh.fmf", "hh.dcf"}, {"hh.fmf", "hh.dcf"},
+       {"hh.fmf", "hh.dcf"}},
+      {"VESK: the name's extension replaced", "3", kVesk, "hh.xyz", {"hh.xyz", "hh.dcf"}, {"hh.dcf"}, {"hh.dcf"}},
+      {"to ORVA 3.1: the name's extension replaced", "2", dir.file("travo.dcf"), "x.xyz", {"x.xyz", "x.dd"},
+       {"x.dd"}, {"x.dd"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const bool yes : {false, true}) {
+      SCOPED_TRACE(yes ? "--yes" : "no terminal");
+      TempDir out;
+      for (const std::string& name : c.existing) WriteFile(out.file(name), "previous");
+      const std::string log = out.file("convert.log");
+      std::vector<std::string> args = {"convert", "--quiet", "--log", log, "--kind", c.kind, c.input,
+                                       out.file(c.output)};
+      if (yes) args.insert(args.begin() + 1, "--yes");
+      ProcessResult r = CliRedirected(dir, "</dev/null", args);
+      EXPECT_EQ(r.status, yes ? 0 : 1) << r.err;
+      std::string questions, logged;
+      for (const std::string& name : c.asked) {
+        questions += (questions.empty() ? "" : "\n") + Question(out.file(name)) +
+                     (yes ? "(answered yes: --yes)\n" : "(answered no: standard input is not a terminal)\n");
+        logged += LoggedQuestion(out.file(name), yes ? "yes (--yes)" : "no (standard input is not a terminal)");
+        if (!yes) break;  // a No ends the checks
+      }
+      EXPECT_EQ(r.err.substr(0, questions.size()), questions);
+      if (!yes) {
+        EXPECT_EQ(r.err, questions);
+      }
+      EXPECT_NE(ReadTextFile(log).find(logged), std::string::npos) << ReadTextFile(log);
+      std::set<std::string> expected = c.existing, found;
+      if (yes) expected.insert(c.written.begin(), c.written.end());
+      for (const auto& entry : fs::directory_iterator(out.path())) found.insert(entry.path().filename().string());
+      found.erase("convert.log");
+      EXPECT_EQ(found, expected);
+      for (const std::string& name : c.existing) {
+        EXPECT_EQ(ReadTextFile(out.file(name)) == "previous", !(yes && c.written.count(name))) << name;
+      }
+    }
+  }
+}
+
+// The questions all come before anything is written: a No after a Yes keeps every file.
+TEST(CliQuestions, ANoAfterAYesReplacesNothing) {
+  TempDir dir;
+  const std::string fmf = dir.file("hh.fmf"), dcf = dir.file("hh.dcf");
+  WriteFile(fmf, "previous");
+  WriteFile(dcf, "previous");
+  TerminalRun r = RunOnTerminal({"convert", "--quiet", "--kind", "4", kVesk, fmf}, {"y\n", "n\n"});
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_NE(r.output.find(Question(fmf) + "Answer [y/N] y\n(answered yes: typed)\n\n" + Question(dcf) +
+                          "Answer [y/N] n\n(answered no: typed)\n"),
+            std::string::npos)
+      << r.output;
+  EXPECT_EQ(ReadTextFile(fmf), "previous");
+  EXPECT_EQ(ReadTextFile(dcf), "previous");
 }
 
 // A closed stdout leaves the log's file number free: the summary line must not land in it.

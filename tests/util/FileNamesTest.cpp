@@ -147,6 +147,56 @@ TEST(FileNames, ExistingOutputIsReplacedOnlyWhenTheUserAgrees) {
   EXPECT_TRUE(host.messages.empty());
 }
 
+// One file is one file whatever leads to it: its name, another way to write the name, a
+// symbolic link or a hard link. A missing file is no file at all.
+TEST(FileNames, SameFileIsTheSameDeviceAndInode) {
+  TempDir dir;
+  const std::string file = dir.file("survey.ddw");
+  Touch(file);
+  Touch(dir.file("other.ddw"));
+  fs::create_symlink(file, dir.file("link.dcf"));
+  fs::create_hard_link(file, dir.file("hard.dcf"));
+  fs::create_directory(dir.file("sub"));
+  const std::pair<std::string, bool> cases[] = {
+      {file, true},
+      {dir.file("sub/../survey.ddw"), true},
+      {dir.file("link.dcf"), true},
+      {dir.file("hard.dcf"), true},
+      {dir.file("other.ddw"), false},
+      {dir.file("missing.dcf"), false},
+      {"", false},
+  };
+  for (const auto& [name, same] : cases) {
+    EXPECT_EQ(IsSameFile(name, file) != 0, same) << name;
+    EXPECT_EQ(IsSameFile(file, name) != 0, same) << name;
+  }
+  EXPECT_EQ(IsSameFile(dir.file("missing.dcf"), dir.file("missing.dcf")), 0);
+
+  RecordingHost host;
+  ScopedHost scope(host);
+  EXPECT_EQ(IsOutputApartFromInput(dir.file("other.ddw"), file), 1);
+  EXPECT_EQ(IsOutputApartFromInput(dir.file("link.dcf"), file), 0);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text,
+            dir.file("link.dcf") + "\n\nThis file is the input of the conversion.\nIt cannot be replaced by the output.");
+  EXPECT_EQ(host.messages[0].style, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// Asked about only when it exists, with the question of an existing output.
+TEST(FileNames, MayReplaceFileAsksOnlyAboutAnExistingFile) {
+  TempDir dir;
+  RecordingHost host;
+  ScopedHost scope(host);
+  EXPECT_EQ(MayReplaceFile(dir.file("new.dcf")), 1);
+  EXPECT_TRUE(host.messages.empty());
+  Touch(dir.file("old.dcf"));
+  host.answers = {IDNO, IDYES};
+  EXPECT_EQ(MayReplaceFile(dir.file("old.dcf")), 0);
+  EXPECT_EQ(MayReplaceFile(dir.file("old.dcf")), 1);
+  EXPECT_EQ(host.texts(), std::vector<std::string>(2, dir.file("old.dcf") + "\n\nThis file already exists.\n"
+                                                                           "Do you want to replace it?"));
+}
+
 TEST(FileNames, WithoutAHostAnExistingOutputIsKept) {
   TempDir dir;
   Touch(dir.file("out.dcf"));

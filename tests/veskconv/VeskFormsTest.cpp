@@ -883,6 +883,48 @@ TEST_F(VeskFormsTest, CancelLeavesThePreviousFormsFile) {
   }
 }
 
+// The conversion records each file it wrote whole with what it holds, counted from what it
+// saved: both files with forms; the dictionary only without forms, or when Cancel came after
+// it was saved; nothing when Cancel came first. Kind 3 records the .dcf it wrote in place of
+// the name it was given.
+TEST_F(VeskFormsTest, TheFilesWrittenAreRecordedWithWhatTheyHold) {
+  struct Case {
+    const char* what;
+    VeskBuilder build;
+    int cancelAt;
+    bool dictionary, forms;
+  };
+  const Case cases[] = {
+      {"with forms", Small(), 0, true, true},
+      {"no forms", Build({{{.name = "S"}, {{.name = "A", .start = 5, .form = "F"}}}}), 0, true, false},
+      {"Cancel before saving", Small(), 1, false, false},
+      {"Cancel in the forms phase", Small(), 3, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    host = HookHost();
+    host.cancelAtCheck = c.cancelAt;
+    fs::remove(output);
+    fs::remove(fmf);
+    ConvertForms(c.build);
+    const WrittenFiles& written = app.LastWrittenFiles();
+    EXPECT_EQ(written.dictionary, c.dictionary ? output : "");
+    EXPECT_EQ(written.forms, c.forms ? fmf : "");
+    EXPECT_EQ(written.formCount, c.forms ? 1 : 0);
+    if (c.dictionary) {
+      EXPECT_EQ(written.counts, CountDictionary(Result()));
+    }
+  }
+  EXPECT_EQ(app.LastWrittenFiles().counts, (DictionaryCounts{1, 1, 3, 0}));  // HID, A and B
+
+  ASSERT_TRUE(Small().WriteTo(dir.file("plain.dic")));
+  host = HookHost();
+  ScopedHost scoped(host);
+  EXPECT_TRUE(app.RunConversion(KIND_VESK_TO_TRAVO, dir.file("plain.dic"), dir.file("named.xyz")));
+  EXPECT_EQ(app.LastWrittenFiles().Files(), std::vector<std::string>{dir.file("named.dcf")});
+  EXPECT_FALSE(fs::exists(dir.file("named.xyz")));
+}
+
 // The forms file passed the check before reading, but a folder took its place in the
 // forms phase: the save fails, says why, and is no success; the dictionary is whole.
 TEST_F(VeskFormsTest, AFailedFormsSaveIsReportedWithTheReason) {

@@ -325,6 +325,97 @@ TEST_F(FilePageTest, AnExistingOutputIsReplacedOnlyAfterAYesUnlessTheSaveDialogC
   EXPECT_TRUE(sheet_->isVisible());
 }
 
+// Finish asks about every existing file the conversion writes, by its own name and the forms
+// file first, and not about a name whose extension the conversion replaces; a name chosen
+// in the save dialog was asked about there. The first No keeps the page open.
+TEST_F(FilePageTest, EveryExistingFileTheConversionWritesIsAskedAbout) {
+  Touch(dir_.path() / "survey.dic");
+  Touch(dir_.path() / "survey.dcf");
+  struct Case {
+    std::string what;
+    int kind;
+    std::string input, output;
+    std::vector<std::string> existing;
+    bool saveDialog;  // the output chosen in the save dialog
+    std::vector<int> answers;
+    std::vector<std::string> asked;
+    bool finished;
+  };
+  const Case cases[] = {
+      {"forms and their dictionary", 4, "survey.dic", "hh.fmf", {"hh.fmf", "hh.dcf"}, false, {IDYES, IDYES},
+       {"hh.fmf", "hh.dcf"}, true},
+      {"a No to the dictionary", 4, "survey.dic", "hh.fmf", {"hh.fmf", "hh.dcf"}, false, {IDYES, IDNO},
+       {"hh.fmf", "hh.dcf"}, false},
+      {"a No to the forms", 4, "survey.dic", "hh.fmf", {"hh.fmf", "hh.dcf"}, false, {IDNO}, {"hh.fmf"}, false},
+      {"the dictionary only", 4, "survey.dic", "hh.fmf", {"hh.dcf"}, false, {IDNO}, {"hh.dcf"}, false},
+      {"forms chosen in the save dialog", 4, "survey.dic", "hh.fmf", {"hh.fmf", "hh.dcf"}, true, {IDNO},
+       {"hh.dcf"}, false},
+      {"VESK, another extension", 3, "survey.dic", "hh.xyz", {"hh.xyz", "hh.dcf"}, false, {IDYES}, {"hh.dcf"}, true},
+      {"to ORVA 3.1, another extension, chosen in the save dialog", 2, "survey.dcf", "x.xyz", {"x.xyz", "x.dd"},
+       true, {IDNO}, {"x.dd"}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const fs::path folder = dir_.path() / std::to_string(&c - cases);
+    fs::create_directories(folder);
+    for (const std::string& name : c.existing) Touch(folder / name);
+    const std::string output = (folder / c.output).string();
+    CFilePage& page = OpenFilePageFor(c.kind);
+    Type(page.InputEdit(), QString::fromStdString(Path(c.input)));
+    ScriptedChooser chooser;
+    if (c.saveDialog) {
+      chooser.answer = QString::fromStdString(output);
+      page.SetFileChooser(chooser.Function());
+      Click(page.OutputBrowse());
+    } else {
+      Type(page.OutputEdit(), QString::fromStdString(output));
+    }
+    host_.messages.clear();
+    host_.answers.assign(c.answers.begin(), c.answers.end());
+    Finish();
+    std::vector<std::string> questions;
+    for (const std::string& name : c.asked)
+      questions.push_back((folder / name).string() + "\n\nThis file already exists.\nDo you want to replace it?");
+    EXPECT_EQ(host_.texts(), questions);
+    EXPECT_EQ(sheet_->isVisible(), !c.finished);
+    if (!c.finished) {
+      EXPECT_EQ(Focused(), page.OutputEdit());
+    }
+  }
+}
+
+// An output that is the input file itself, by a link or as the dictionary beside a forms
+// file, is refused before any question, with the focus in the output box.
+TEST_F(FilePageTest, AnOutputThatIsTheInputIsRefused) {
+  Touch(dir_.path() / "survey.ddw");
+  Touch(dir_.path() / "hh.dcf");
+  fs::create_symlink(Path("survey.ddw"), Path("link.dcf"));
+  struct Case {
+    int kind;
+    std::string input, output, refused;
+  };
+  const Case cases[] = {
+      {1, "survey.ddw", "survey.ddw", "survey.ddw"},
+      {1, "survey.ddw", "link.dcf", "link.dcf"},
+      {4, "hh.dcf", "hh.fmf", "hh.dcf"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.output);
+    CFilePage& page = OpenFilePageFor(c.kind);
+    Type(page.InputEdit(), QString::fromStdString(Path(c.input)));
+    Type(page.OutputEdit(), QString::fromStdString(Path(c.output)));
+    host_.messages.clear();
+    host_.answers = {IDYES, IDYES};
+    Finish();
+    ASSERT_EQ(host_.messages.size(), 1u);
+    EXPECT_EQ(host_.messages[0].text,
+              Path(c.refused) + "\n\nThis file is the input of the conversion.\nIt cannot be replaced by the output.");
+    EXPECT_EQ(host_.messages[0].style, unsigned{MB_OK | MB_ICONEXCLAMATION});
+    EXPECT_TRUE(sheet_->isVisible());
+    EXPECT_EQ(Focused(), page.OutputEdit());
+  }
+}
+
 TEST_F(FilePageTest, NamesTypedRelativeKeepNamingTheirFilesWhenTheFolderChanges) {
   fs::create_directories(dir_.path() / "out");
   Touch(dir_.path() / "survey.ddw");
