@@ -322,6 +322,23 @@ std::vector<FolderEntry> ListFiles(const FolderOptions& options) {
   return entries;
 }
 
+// The files the folder form lists, converted or not, to keep each of them from being
+// replaced by the output of another.
+std::vector<std::string> InputsOf(const std::vector<FolderEntry>& entries) {
+  std::vector<std::string> inputs;
+  for (const FolderEntry& entry : entries) {
+    if (!entry.missing) inputs.push_back(entry.input);
+  }
+  return inputs;
+}
+
+// Whether file is one of inputs other than input itself, whatever names and links lead there.
+bool IsAnotherInput(const std::string& file, const std::string& input, const std::vector<std::string>& inputs) {
+  return std::any_of(inputs.begin(), inputs.end(), [&](const std::string& other) {
+    return other != input && IsSameFile(file, other) && !IsSameFile(file, input);
+  });
+}
+
 }  // namespace
 
 int RunConvertFolder(CConvertApp& app, CliHost& host, const FolderOptions& options) {
@@ -342,6 +359,7 @@ int RunConvertFolder(CConvertApp& app, CliHost& host, const FolderOptions& optio
   int converted = 0, failed = 0, skipped = 0;
   bool interrupted = false;
   std::set<std::string> outputs;
+  const std::vector<std::string> inputs = InputsOf(entries);
   for (const FolderEntry& entry : entries) {
     if (!entry.skipped.empty()) {
       rows.push_back({"skipped", entry.input, entry.skipped});
@@ -360,10 +378,17 @@ int RunConvertFolder(CConvertApp& app, CliHost& host, const FolderOptions& optio
     ConversionRun run = PlannedRun(entry.kind, entry.input, entry.output);
     const auto taken = std::find_if(run.outputFiles.begin(), run.outputFiles.end(),
                                     [&outputs](const std::string& file) { return outputs.count(file) > 0; });
+    const auto otherInput = std::find_if(run.outputFiles.begin(), run.outputFiles.end(), [&](const std::string& file) {
+      return IsAnotherInput(file, entry.input, inputs);
+    });
     std::string error;
     if (taken != run.outputFiles.end()) {
       // Two inputs of one name but different extensions: the first one's output stays.
       error = "The output " + ShownName(*taken, entry.output) + " is already the output of another input.";
+    } else if (otherInput != run.outputFiles.end()) {
+      // Into the input folder, a.dcf would write a.dd over the input a.dd, which would then
+      // be converted from what replaced it: neither is replaced.
+      error = "The output " + ShownName(*otherInput, entry.output) + " is another input of this conversion.";
     } else {
       outputs.insert(run.outputFiles.begin(), run.outputFiles.end());
       if (MakeFolder(fs::path(entry.output).parent_path().string(), &error)) {

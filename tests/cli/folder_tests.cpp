@@ -299,16 +299,23 @@ TEST(CliFolder, IntoTheInputFolderAFileIsNeverItsOwnOutput) {
   WriteFile(in + "/survey.ddw", kOrva41);
   ASSERT_TRUE(WriteTravo(in + "/travo.dcf"));
   ASSERT_TRUE(WriteVesk(in + "/vesk.dcf"));
-  const std::string vesk = ReadTextFile(in + "/vesk.dcf");
+  // Nor the input of another: pair.ddw would write pair.dcf, an input of its own.
+  WriteFile(in + "/pair.ddw", kOrva41);
+  ASSERT_TRUE(WriteTravo(in + "/pair.dcf"));
+  const std::string vesk = ReadTextFile(in + "/vesk.dcf"), pair = ReadTextFile(in + "/pair.dcf");
   ProcessResult r = Cli(dir, {"convert", "--quiet", "--yes", "-o", in, in});
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_EQ(r.out, "\n"
+                   "converted   " + in + "/pair.dcf  -> " + in + "/pair.dd\n"
+                   "failed      " + in + "/pair.ddw  The output " + in +
+                   "/pair.dcf is another input of this conversion.\n"
                    "converted   " + in + "/survey.ddw  -> " + in + "/survey.dcf\n"
                    "converted   " + in + "/travo.dcf  -> " + in + "/travo.dd\n"
                    "failed      " + in + "/vesk.dcf  " + in +
                    "/vesk.dcf  This file is the input of the conversion. It cannot be replaced by the output.\n"
-                   "2 converted, 1 failed, 0 skipped\n");
+                   "3 converted, 2 failed, 0 skipped\n");
   EXPECT_EQ(ReadTextFile(in + "/vesk.dcf"), vesk);
+  EXPECT_EQ(ReadTextFile(in + "/pair.dcf"), pair);
   CDataDict dict;
   EXPECT_TRUE(dict.Open(in + "/survey.dcf")) << dict.GetLastError();
   EXPECT_TRUE(fs::is_regular_file(in + "/travo.dd"));
