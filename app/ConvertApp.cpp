@@ -80,31 +80,6 @@ bool CheckConversionOutputs(int kind, const std::string& input, const std::strin
   return true;
 }
 
-DictionaryCounts CountDictionary(const CDataDict& dict) {
-  DictionaryCounts counts;
-  auto countItems = [&counts](const CDictRecord* record) {
-    if (!record) return;
-    counts.items += record->GetNumItems();
-    for (int i = 0; i < record->GetNumItems(); ++i) counts.valueSets += record->GetItem(i)->GetNumVSets();
-  };
-  counts.levels = dict.GetNumLevels();
-  for (int l = 0; l < dict.GetNumLevels(); ++l) {
-    const CDictLevel* level = dict.GetLevel(l);
-    countItems(level->GetIdItemsRec());
-    counts.records += level->GetNumRecords();
-    for (int r = 0; r < level->GetNumRecords(); ++r) countItems(level->GetRecord(r));
-  }
-  return counts;
-}
-
-std::vector<std::string> WrittenFiles::Files() const {
-  std::vector<std::string> files;
-  for (const std::string* file : {&forms, &dictionary}) {
-    if (!file->empty()) files.push_back(*file);
-  }
-  return files;
-}
-
 char ReadLocaleDecimalChar() {
   // The user's numeric locale decides, as the old program read it from its settings;
   // the process locale itself stays "C" so that number formatting elsewhere is fixed.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "libs/format/Format.h"
 #include "libs/util/VornString.h"
 
 class CDataDict;
@@ -56,25 +57,6 @@ std::vector<std::string> OutputFilesOfKind(int kind, const std::string& output);
 // kept unless the user answers Yes, but for the output as named when askAboutOutput is 0 (a
 // save dialog has asked about it). False after the message that says why, or after a No.
 bool CheckConversionOutputs(int kind, const std::string& input, const std::string& output, int askAboutOutput);
-
-// What a Travo dictionary holds, as the command-line tool's summary counts it: levels,
-// records, items (those of the id items records too) and value sets (of every item).
-struct DictionaryCounts {
-  int levels = 0, records = 0, items = 0, valueSets = 0;
-  bool operator==(const DictionaryCounts&) const = default;
-};
-DictionaryCounts CountDictionary(const CDataDict& dict);
-
-// What a conversion wrote, recorded by its converter as each file was written whole and
-// counted from the model it wrote (nothing is read back).
-struct WrittenFiles {
-  std::string dictionary;   // the dictionary written (.dcf; kind 2 the .dd); empty when none
-  DictionaryCounts counts;  // what it holds; kind 2: the Travo dictionary it was made from
-  std::string forms;        // kind 4: the forms file written; empty when none
-  int formCount = 0;        // the forms it holds
-  // The files written, the forms file first.
-  std::vector<std::string> Files() const;
-};
 
 class CConvertApp {
  public:

@@ -13,9 +13,6 @@
 
 namespace {
 
-// How much of a file is looked at: the text formats decide within their first lines, the
-// binary ones within their first record.
-constexpr size_t kProbeBytes = 4096;
 
 int16_t I16(const std::string& b, size_t at) {
   return static_cast<int16_t>(static_cast<uint8_t>(b[at]) | (static_cast<uint8_t>(b[at + 1]) << 8));

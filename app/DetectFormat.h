@@ -4,15 +4,8 @@
 // cannot read as any of its formats.
 #include <string>
 
-enum class FileFormat {
-  Unknown,      // none of the formats below (or the file cannot be read)
-  Orva31,       // ORVA 3.1 binary dictionary (.dd)
-  Orva41,       // ORVA 4.1 text dictionary (.ddw)
-  VeskDict,     // VESK dictionary with its header (.dic)
-  VeskWork,     // VESK work dictionary, starting with its first section (.wst)
-  TravoDict,    // Travo dictionary (.dcf)
-  TravoForms,   // Travo forms file (.fmf)
-};
+#include "libs/format/Format.h"
+
 
 // The kind the content of path shows; Unknown when it shows none, cannot be read or is
 // no regular file.

@@ -44,8 +44,8 @@ CVornString ConvertedName(const char* stored) {
 }
 
 // The ORVA file stays open (and share-locked) only while a conversion reads it.
-struct InputFile {
-  ~InputFile() { DdClose(); }
+struct OpenDdFile {
+  ~OpenDdFile() { DdClose(); }
 };
 
 // Shows the message for a failed read of an item or below and returns 0.
@@ -135,7 +135,7 @@ bool CConvertApp::ReadORVA31Dict(const CVornString& input, CDataDict& dict, CPro
     return false;
   }
 
-  InputFile inputFile;
+  OpenDdFile inputFile;
   DdFileInfo info;
   if (int rc = DdOpen(base, &info); rc < 0) {
     ShowString(m_sMessage, IDS_IO_ERROR - 1 - rc);

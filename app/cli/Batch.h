@@ -26,7 +26,8 @@ class RecordingCliHost : public IHost {
  public:
   explicit RecordingCliHost(CliHost& inner) : inner_(inner) {}
   // The text is shown and kept with every readPath (see NameAs) replaced by givenPath.
-  int ShowMessage(const std::string& text, unsigned style) override;
+  int Report(const Message& message) override { return ShowMessage(message.text, message.style); }
+  int ShowMessage(const std::string& text, unsigned style);
   std::unique_ptr<IProgressWindow> OpenProgress() override { return inner_.OpenProgress(); }
   const std::vector<ShownMessage>& Messages() const { return messages_; }
   // Messages name givenPath where the converter names readPath (a link read in its place).

@@ -30,7 +30,8 @@ class CliHost : public IHost {
   CliHost(bool assumeYes, bool quiet);
   ~CliHost() override;
 
-  int ShowMessage(const std::string& text, unsigned style) override;
+  int Report(const Message& message) override { return ShowMessage(message.text, message.style); }
+  int ShowMessage(const std::string& text, unsigned style);
   // ShowMessage that also gives back the answer of a question (MB_YESNO) in answer.
   int Show(const std::string& text, unsigned style, std::optional<QuestionAnswer>& answer);
   std::unique_ptr<IProgressWindow> OpenProgress() override;

@@ -214,10 +214,10 @@ class Differ {
 class CollectingHost : public CSilentHost {
  public:
   std::string messages;
-  int ShowMessage(const std::string& text, unsigned style) override {
+  int Report(const ::Message& message) override {
     if (!messages.empty()) messages += '\n';
-    messages += text;
-    return CSilentHost::ShowMessage(text, style);
+    messages += message.text;
+    return CSilentHost::Report(message);
   }
 };
 

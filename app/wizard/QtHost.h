@@ -18,7 +18,8 @@ class CQtHost final : public IHost {
   // title: the title of every box and of the progress window until a converter sets one.
   explicit CQtHost(QString title);
 
-  int ShowMessage(const std::string& text, unsigned style) override;
+  int Report(const Message& message) override { return ShowMessage(message.text, message.style); }
+  int ShowMessage(const std::string& text, unsigned style);
   std::unique_ptr<IProgressWindow> OpenProgress() override;
 
  private:

@@ -11,7 +11,8 @@
 #include "libs/util/VornString.h"
 
 class CConvertApp;
-class IHost;
+class IReporter;
+using IHost = IReporter;
 
 // Runs the conversion of kind with the two names. Start-up's one call after Finish.
 using ConversionDispatch =

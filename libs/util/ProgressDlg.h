@@ -1,15 +1,16 @@
 #pragma once
 // The utility library's progress window as the converters drive it: created without
 // parent, titled, with a range, a step, a status line and a Cancel button that the
-// converter polls. It forwards to the progress window of the installed host.
+// converter polls. It forwards to a progress window of the reporter it is given.
 #include <memory>
 #include <string>
 
-#include "libs/util/Host.h"
+#include "libs/util/Reporter.h"
 
 class CProgressDlg {
  public:
-  CProgressDlg() = default;
+  explicit CProgressDlg(IReporter& reporter) : reporter_(&reporter) {}
+  CProgressDlg() = default;  // TRANSITIONAL: the process-wide reporter
   ~CProgressDlg() { DestroyWindow(); }
   CProgressDlg(const CProgressDlg&) = delete;
   CProgressDlg& operator=(const CProgressDlg&) = delete;
@@ -27,6 +28,7 @@ class CProgressDlg {
   void DestroyWindow();
 
  private:
+  IReporter* reporter_ = nullptr;
   std::unique_ptr<IProgressWindow> window_;
   int lower_ = 0;
   int upper_ = 100;

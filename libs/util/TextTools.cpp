@@ -226,3 +226,21 @@ std::string Visible(std::string_view text, bool keepLayout) {
 std::string VisibleText(std::string_view text) { return Visible(text, false); }
 
 std::string VisibleLines(std::string_view text) { return Visible(text, true); }
+
+std::vector<std::string> SignificantLines(std::string_view bytes, size_t maxLines) {
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  std::vector<std::string> lines;
+  size_t pos = 0;
+  while (pos < bytes.size() && lines.size() < maxLines) {
+    size_t end = bytes.find('\n', pos);
+    if (end == std::string_view::npos) end = bytes.size();
+    size_t first = pos, last = end;
+    pos = end + 1;
+    while (first < last && isBlank(bytes[first])) ++first;
+    while (last > first && isBlank(bytes[last - 1])) --last;
+    if (first == last || bytes[first] == ';') continue;
+    lines.emplace_back(bytes.substr(first, last - first));
+  }
+  return lines;
+}

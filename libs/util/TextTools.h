@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 char* trimright(char* s);  // removes trailing blanks (spaces, tabs, CR, LF)
 char* trimleft(char* s);   // removes leading blanks
@@ -38,3 +39,8 @@ std::string VisibleText(std::string_view text);
 // The same for a text laid out in lines (a message): its line breaks (LF, CR LF) and tabs
 // stay as they are.
 std::string VisibleLines(std::string_view text);
+
+// The first maxLines lines of a text file's first bytes that say something: a UTF-8 byte
+// order mark skipped, each line trimmed of blanks, tabs and CR, blank lines and ';' comment
+// lines left out. What the format bids on text files look at.
+std::vector<std::string> SignificantLines(std::string_view bytes, size_t maxLines);

@@ -27,7 +27,8 @@ class RecordingHost : public IHost {
   int progressOpen = 0;               // how many are open now
   std::deque<int> answers;            // answers to MB_YESNO boxes; IDNO when empty
 
-  int ShowMessage(const std::string& text, unsigned style) override {
+  int Report(const ::Message& message) override { return ShowMessage(message.text, message.style); }
+  int ShowMessage(const std::string& text, unsigned style) {
     messages.push_back({text, style});
     if ((style & 0xF) != MB_YESNO) return IDOK;
     if (answers.empty()) return IDNO;
