@@ -6,6 +6,7 @@
 
 #include "libs/dict/DataDict.h"
 #include "libs/util/FileNames.h"
+#include "libs/util/Host.h"
 #include "orva31/ConvertSupport.h"
 #include "res/StringTable.h"
 #include "veskconv/VeskVornConv.h"
@@ -91,7 +92,18 @@ char ReadLocaleDecimalChar() {
   return c;
 }
 
-CConvertApp::CConvertApp() : m_cDecimal(ReadLocaleDecimalChar()) {}
+CConvertApp::CConvertApp() : m_messages(*this, nullptr), m_cDecimal(ReadLocaleDecimalChar()) {}
+
+CConvertApp::CConvertApp(IReporter& reporter) : m_messages(*this, &reporter), m_cDecimal(ReadLocaleDecimalChar()) {}
+
+int CConvertApp::MessageBuffer::Report(const Message& message) {
+  app_.m_sMessage = message.text;
+  return (host_ ? *host_ : CurrentHost()).Report(message);
+}
+
+std::unique_ptr<IProgressWindow> CConvertApp::MessageBuffer::OpenProgress() {
+  return (host_ ? *host_ : CurrentHost()).OpenProgress();
+}
 
 void CConvertApp::MarkDictionaryWritten(const std::string& path, const CDataDict& dict) {
   m_written.dictionary = path;

@@ -60,7 +60,15 @@ bool CheckConversionOutputs(int kind, const std::string& input, const std::strin
 
 class CConvertApp {
  public:
-  CConvertApp();
+  CConvertApp();  // TRANSITIONAL: reports to the process-wide host
+  // Messages, questions and progress of its conversions go to reporter.
+  explicit CConvertApp(IReporter& reporter);
+  CConvertApp(const CConvertApp&) = delete;
+  CConvertApp& operator=(const CConvertApp&) = delete;
+
+  // The context its conversions run in: its decimal character, and a reporter that keeps
+  // each message's text in m_sMessage on its way to the host.
+  FormatContext Context() { return FormatContext{m_messages, m_cDecimal}; }
 
   // The user's decimal separator: the first character of the locale's LC_NUMERIC decimal
   // point, '.' when there is none. Read once by the constructor.
@@ -111,6 +119,19 @@ class CConvertApp {
   void MarkDictionaryWritten(const std::string& path, const CDataDict& dict);
 
  private:
+  // Hands each message on to the host, its text kept in m_sMessage first.
+  class MessageBuffer final : public IReporter {
+   public:
+    MessageBuffer(CConvertApp& app, IReporter* host) : app_(app), host_(host) {}
+    int Report(const Message& message) override;
+    std::unique_ptr<IProgressWindow> OpenProgress() override;
+
+   private:
+    CConvertApp& app_;
+    IReporter* host_;  // null: the process-wide host (TRANSITIONAL)
+  };
+
+  MessageBuffer m_messages;
   char m_cDecimal = '.';
   bool m_bWroteOutput = false;
   WrittenFiles m_written;
