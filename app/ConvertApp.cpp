@@ -66,17 +66,19 @@ std::vector<std::string> OutputFilesOfKind(int kind, const std::string& output) 
   }
 }
 
-bool CheckConversionOutputs(int kind, const std::string& input, const std::string& output, int askAboutOutput) {
-  if (!IsVornNameUsable(output)) return false;
+bool CheckConversionOutputs(IReporter& reporter, int kind, const std::string& input, const std::string& output,
+                            int askAboutOutput) {
+  if (!IsVornNameUsable(reporter, output)) return false;
   const ConversionKindInfo* info = FindConversionKind(kind);
   const char* ext = info ? LoadResString(info->outputExt) : nullptr;
   const std::vector<std::string> files = OutputFilesOfKind(kind, output);
   // Every refusal comes before the first question: no answer is asked for in vain.
   for (const std::string& file : files) {
-    if (!IsVornFileNameOK(0, file, ext ? ext : "", 0) || !IsOutputApartFromInput(file, input)) return false;
+    if (!IsVornFileNameOK(reporter, 0, file, ext ? ext : "", 0) || !IsOutputApartFromInput(reporter, file, input))
+      return false;
   }
   for (const std::string& file : files) {
-    if ((file != output || askAboutOutput) && !MayReplaceFile(file)) return false;
+    if ((file != output || askAboutOutput) && !MayReplaceFile(reporter, file)) return false;
   }
   return true;
 }

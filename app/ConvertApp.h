@@ -56,7 +56,7 @@ std::vector<std::string> OutputFilesOfKind(int kind, const std::string& output);
 // mode 0) and is not the input file itself; then each of them that exists is asked about and
 // kept unless the user answers Yes, but for the output as named when askAboutOutput is 0 (a
 // save dialog has asked about it). False after the message that says why, or after a No.
-bool CheckConversionOutputs(int kind, const std::string& input, const std::string& output, int askAboutOutput);
+bool CheckConversionOutputs(IReporter& reporter, int kind, const std::string& input, const std::string& output, int askAboutOutput);
 
 class CConvertApp {
  public:
@@ -69,6 +69,8 @@ class CConvertApp {
   // The context its conversions run in: its decimal character, and a reporter that keeps
   // each message's text in m_sMessage on its way to the host.
   FormatContext Context() { return FormatContext{m_messages, m_cDecimal}; }
+  // From now on its conversions report to reporter (the wizard's host, once it exists).
+  void ReportTo(IReporter& reporter) { m_messages.ReportTo(reporter); }
 
   // The user's decimal separator: the first character of the locale's LC_NUMERIC decimal
   // point, '.' when there is none. Read once by the constructor.
@@ -125,6 +127,7 @@ class CConvertApp {
     MessageBuffer(CConvertApp& app, IReporter* host) : app_(app), host_(host) {}
     int Report(const Message& message) override;
     std::unique_ptr<IProgressWindow> OpenProgress() override;
+    void ReportTo(IReporter& host) { host_ = &host; }
 
    private:
     CConvertApp& app_;

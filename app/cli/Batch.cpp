@@ -138,8 +138,8 @@ ConversionRun ConvertOneFile(CConvertApp& app, CliHost& host, int kind, const st
   if (kind != KIND_TRAVO_TO_VESK) {
     // The same checks the wizard makes at Finish; each explains itself when it refuses.
     const char* inputExt = LoadResString(FindConversionKind(kind)->inputExt);
-    checked = IsVornFileNameOK(1, fullInput, inputExt ? inputExt : "", 0) &&
-              CheckConversionOutputs(kind, fullInput, fullOutput, 1);
+    checked = IsVornFileNameOK(recorder, 1, fullInput, inputExt ? inputExt : "", 0) &&
+              CheckConversionOutputs(recorder, kind, fullInput, fullOutput, 1);
   }
   if (checked) {
     // A Ctrl-C that came too late to stop the conversion leaves a complete output: that

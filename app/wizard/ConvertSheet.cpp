@@ -39,6 +39,11 @@ CWizardPage::CWizardPage(int dialogId, const QString& caption)
 
 CConvertSheet* CWizardPage::Sheet() const { return qobject_cast<CConvertSheet*>(wizard()); }
 
+IReporter& CWizardPage::Reporter() const {
+  static CSilentReporter nobody;  // holds no state: every call answers alike
+  return Sheet() ? Sheet()->Reporter() : nobody;
+}
+
 int CWizardPage::nextId() const {
   const int target = NextTarget();
   if (target != 0) return target;

@@ -9,6 +9,7 @@
 
 #include "app/wizard/DialogUnits.h"
 #include "app/wizard/WizardSettings.h"
+#include "libs/util/Reporter.h"
 
 // The page ids: the ids of the pages' dialog templates.
 enum : int {
@@ -48,6 +49,8 @@ class CWizardPage : public QWizardPage {
 
  protected:
   CConvertSheet* Sheet() const;
+  // The sheet's reporter; a silent one while the page is on no sheet.
+  IReporter& Reporter() const;
   const DialogUnits& Units() const { return m_units; }
   // Puts control on the page at a rectangle given in dialog units.
   template <class Control>
@@ -80,6 +83,9 @@ class CConvertSheet : public QWizard {
   void SetKind(int kind) { m_nKind = kind; }
 
   const CWizardSettings& Settings() const { return m_settings; }
+  // Where the pages' messages and questions go: the program's host (silent until set).
+  IReporter& Reporter() const { return *m_pReporter; }
+  void SetReporter(IReporter& reporter) { m_pReporter = &reporter; }
   const QIcon& Icon() const { return m_hIcon; }
 
   // The page next to id in the sheet's order (step +1 or -1), -1 when there is none.
@@ -103,6 +109,8 @@ class CConvertSheet : public QWizard {
   int m_nKind = -1;
   QIcon m_hIcon;
   CWizardSettings m_settings;
+  CSilentReporter m_silent;
+  IReporter* m_pReporter = &m_silent;
 };
 
 // The sheet's icon (the application's icon), from the wizard's resources.

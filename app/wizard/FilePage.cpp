@@ -149,7 +149,7 @@ void CFilePage::ProposeOutputName() {
 }
 
 void CFilePage::ShowMessage(QLineEdit* focusBox) {
-  m_sMessage.MessageBoxA(0);
+  Reporter().ShowMessage(m_sMessage, 0);
   focusBox->setFocus(Qt::OtherFocusReason);
 }
 
@@ -246,12 +246,12 @@ bool CFilePage::CheckName(const CVornString& name, QLineEdit* box, const char* b
 bool CFilePage::OnWizardFinish() {
   UpdateData(true);
   if (!CheckName(m_sInputFile, m_inputEdit, "No input file name given!",
-                 [this] { return IsVornFileNameOK(1, m_sInputFile, m_sInputExt, 0) != 0; }))
+                 [this] { return IsVornFileNameOK(Reporter(), 1, m_sInputFile, m_sInputExt, 0) != 0; }))
     return false;
   // Every file the conversion writes is checked, and asked about when it exists.
   const int kind = Sheet() ? Sheet()->GetKind() : -1;
   if (!CheckName(m_sOutputFile, m_outputEdit, "No output file name given!", [this, kind] {
-        return CheckConversionOutputs(kind, m_sInputFile, m_sOutputFile, m_bCheckOutput);
+        return CheckConversionOutputs(Reporter(), kind, m_sInputFile, m_sOutputFile, m_bCheckOutput);
       }))
     return false;
   UpdateData(false);

@@ -8,11 +8,11 @@
 #include "app/wizard/FilePage.h"
 #include "app/textmeasure/QtTextMeasurer.h"
 #include "app/wizard/QtHost.h"
-#include "libs/util/Host.h"
 #include "res/StringTable.h"
 
-std::unique_ptr<CConvertSheet> CreateConvertSheet(const QString& organization) {
+std::unique_ptr<CConvertSheet> CreateConvertSheet(IReporter& reporter, const QString& organization) {
   auto sheet = std::make_unique<CConvertSheet>(IDS_APP_TITLE, organization);
+  sheet->SetReporter(reporter);
   sheet->AddPage(new CConvPage);
   sheet->AddPage(new CORVAPage);
   sheet->AddPage(new CVESKPage);
@@ -32,7 +32,8 @@ bool DispatchFinishedWizard(const CConvertSheet& sheet, int result, const Conver
 
 bool RunConvertWizard(CConvertApp& app, const WizardRunOptions& options) {
   CQtHost qtHost(QString::fromUtf8(LoadResString(IDS_APP_TITLE)));
-  ScopedHost scopedHost(options.host ? *options.host : qtHost);
+  IReporter& host = options.host ? *options.host : qtHost;
+  app.ReportTo(host);
   CQtTextMeasurer measurer;  // forms are laid out with the real fonts
   ScopedTextMeasurer scopedMeasurer(measurer);
 
@@ -49,7 +50,7 @@ bool RunConvertWizard(CConvertApp& app, const WizardRunOptions& options) {
   CVornString input, output;
   bool finished = false;
   {
-    std::unique_ptr<CConvertSheet> sheet = CreateConvertSheet(options.organization);
+    std::unique_ptr<CConvertSheet> sheet = CreateConvertSheet(host, options.organization);
     const int result = sheet->exec();
     finished = DispatchFinishedWizard(*sheet, result,
                                       [&](int k, const CVornString& in, const CVornString& out) {

@@ -12,7 +12,6 @@
 
 class CConvertApp;
 class IReporter;
-using IHost = IReporter;
 
 // Runs the conversion of kind with the two names. Start-up's one call after Finish.
 using ConversionDispatch =
@@ -20,7 +19,8 @@ using ConversionDispatch =
 
 // The sheet titled with the application title and its pages in their order: family,
 // ORVA choice, VESK choice, file names.
-std::unique_ptr<CConvertSheet> CreateConvertSheet(const QString& organization = kDefaultOrganization);
+// Its pages report to reporter.
+std::unique_ptr<CConvertSheet> CreateConvertSheet(IReporter& reporter, const QString& organization = kDefaultOrganization);
 
 // What a closed wizard leads to: with Finish and a kind of 0 to 5, one dispatch with the
 // file names page's names. Returns whether it dispatched.
@@ -30,8 +30,8 @@ struct WizardRunOptions {
   QString organization = kDefaultOrganization;
   // Empty: CConvertApp::RunConversion.
   ConversionDispatch dispatch;
-  // Null: message boxes and a progress window (CQtHost).
-  IHost* host = nullptr;
+  // Null: message boxes and a progress window (CQtHost). The conversion reports there too.
+  IReporter* host = nullptr;
 };
 
 // The whole run: shows the wizard modally and, after Finish, runs the conversion with

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <string>
 
-#include "libs/util/Host.h"
 #include "res/StringTable.h"
 
 namespace fs = std::filesystem;
@@ -27,8 +26,8 @@ bool IsRefusedPathChar(unsigned char c) {
 }
 
 // Shows why a name cannot be used; always 0, the result of the check that failed.
-int Refuse(const std::string& text) {
-  CVornString(text).MessageBoxA(MB_OK | MB_ICONEXCLAMATION);
+int Refuse(IReporter& reporter, const std::string& text) {
+  reporter.Report({text, MB_OK | MB_ICONEXCLAMATION});
   return 0;
 }
 
@@ -47,25 +46,25 @@ std::string ExtensionHint(const std::string& name) {
   return "\n\nGive the name with one of the extensions " + choices + ".";
 }
 
-int CheckInput(const std::string& name) {
+int CheckInput(IReporter& reporter, const std::string& name) {
   struct stat info {};
-  if (stat(name.c_str(), &info) != 0) return Refuse("File " + name + " does not exist." + ExtensionHint(name));
-  if (S_ISDIR(info.st_mode)) return Refuse(name + " is a folder, not a file.");
-  if (!S_ISREG(info.st_mode)) return Refuse(name + " is not a regular file.");
-  if (access(name.c_str(), R_OK) != 0) return Refuse("File " + name + " cannot be read.");
+  if (stat(name.c_str(), &info) != 0) return Refuse(reporter, "File " + name + " does not exist." + ExtensionHint(name));
+  if (S_ISDIR(info.st_mode)) return Refuse(reporter, name + " is a folder, not a file.");
+  if (!S_ISREG(info.st_mode)) return Refuse(reporter, name + " is not a regular file.");
+  if (access(name.c_str(), R_OK) != 0) return Refuse(reporter, "File " + name + " cannot be read.");
   return 1;
 }
 
-int CheckOutput(const std::string& name, int check) {
+int CheckOutput(IReporter& reporter, const std::string& name, int check) {
   const std::string folder = FolderPart(VornGetFullFileName(name));
   struct stat info {};
   if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-    return Refuse("Folder " + folder + " does not exist.");
-  if (access(folder.c_str(), W_OK | X_OK) != 0) return Refuse("Folder " + folder + " is not writable.");
+    return Refuse(reporter, "Folder " + folder + " does not exist.");
+  if (access(folder.c_str(), W_OK | X_OK) != 0) return Refuse(reporter, "Folder " + folder + " is not writable.");
   if (stat(name.c_str(), &info) != 0) return 1;  // a new file
-  if (S_ISDIR(info.st_mode)) return Refuse(name + " is a folder, not a file.");
-  if (!S_ISREG(info.st_mode)) return Refuse(name + " is not a regular file.");
-  return check == 0 ? 1 : MayReplaceFile(name);
+  if (S_ISDIR(info.st_mode)) return Refuse(reporter, name + " is a folder, not a file.");
+  if (!S_ISREG(info.st_mode)) return Refuse(reporter, name + " is not a regular file.");
+  return check == 0 ? 1 : MayReplaceFile(reporter, name);
 }
 
 }  // namespace
@@ -89,22 +88,22 @@ CVornString VornGetFullFileName(const std::string& name) {
   return CVornString(full);
 }
 
-int IsVornNameUsable(const std::string& name) {
-  if (name.empty()) return Refuse("No file name given.");
-  if (!IsWinFileName(name)) return Refuse(name + LoadResString(kInvalidPathCharsId));
+int IsVornNameUsable(IReporter& reporter, const std::string& name) {
+  if (name.empty()) return Refuse(reporter, "No file name given.");
+  if (!IsWinFileName(name)) return Refuse(reporter, name + LoadResString(kInvalidPathCharsId));
   return 1;
 }
 
-int IsVornFileNameOK(int mode, const std::string& name, const std::string& /*ext*/, int check) {
-  if (!IsVornNameUsable(name)) return 0;
-  return mode == 1 ? CheckInput(name) : CheckOutput(name, check);
+int IsVornFileNameOK(IReporter& reporter, int mode, const std::string& name, const std::string& /*ext*/, int check) {
+  if (!IsVornNameUsable(reporter, name)) return 0;
+  return mode == 1 ? CheckInput(reporter, name) : CheckOutput(reporter, name, check);
 }
 
-int MayReplaceFile(const std::string& name) {
+int MayReplaceFile(IReporter& reporter, const std::string& name) {
   struct stat info {};
   if (stat(name.c_str(), &info) != 0) return 1;
-  CVornString question(name + "\n\nThis file already exists.\nDo you want to replace it?");
-  return question.MessageBoxA(MB_YESNO | MB_ICONQUESTION) == IDYES ? 1 : 0;
+  const Message question{name + "\n\nThis file already exists.\nDo you want to replace it?", MB_YESNO | MB_ICONQUESTION};
+  return reporter.Report(question) == IDYES ? 1 : 0;
 }
 
 int IsSameFile(const std::string& name, const std::string& other) {
@@ -113,9 +112,9 @@ int IsSameFile(const std::string& name, const std::string& other) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-int IsOutputApartFromInput(const std::string& output, const std::string& input) {
+int IsOutputApartFromInput(IReporter& reporter, const std::string& output, const std::string& input) {
   if (!IsSameFile(output, input)) return 1;
-  return Refuse(output + "\n\nThis file is the input of the conversion.\nIt cannot be replaced by the output.");
+  return Refuse(reporter, output + "\n\nThis file is the input of the conversion.\nIt cannot be replaced by the output.");
 }
 
 std::string GetFileExtension(const std::string& path) {

@@ -1,7 +1,9 @@
 #pragma once
 // File-name checks of the wizard and the converters, with Linux rules (docs/file-names.md).
+// The checks that refuse a name or ask about a file report through the reporter given.
 #include <string>
 
+#include "libs/util/Reporter.h"
 #include "libs/util/VornString.h"
 
 // Non-zero when text is acceptable as a path name: not containing a NUL, a control
@@ -17,19 +19,19 @@ CVornString VornGetFullFileName(const std::string& name);
 // a folder; when it exists already and check is non-zero the user is asked whether to
 // replace it (Yes/No). ext is the default extension or a list such as "dic,wst"; it only
 // matters for messages. When it returns 0 it has already shown the reason.
-int IsVornFileNameOK(int mode, const std::string& name, const std::string& ext, int check);
+int IsVornFileNameOK(IReporter& reporter, int mode, const std::string& name, const std::string& ext, int check);
 // Non-zero when name may name a file at all: it is not empty and holds no refused character.
 // When it returns 0 it has shown the reason (the first two checks of IsVornFileNameOK).
-int IsVornNameUsable(const std::string& name);
+int IsVornNameUsable(IReporter& reporter, const std::string& name);
 // Non-zero when the file name may be replaced: it does not exist, or the user answered Yes to
 // "<name>", a blank line, "This file already exists." and "Do you want to replace it?".
-int MayReplaceFile(const std::string& name);
+int MayReplaceFile(IReporter& reporter, const std::string& name);
 // Non-zero when both names lead to one existing file (the same device and inode), whatever
 // the names and links in between say.
 int IsSameFile(const std::string& name, const std::string& other);
 // Non-zero unless output is the file input (IsSameFile); then it has shown that the input
 // cannot be replaced by the output.
-int IsOutputApartFromInput(const std::string& output, const std::string& input);
+int IsOutputApartFromInput(IReporter& reporter, const std::string& output, const std::string& input);
 
 // The extension of a path (after the last '.' of its file-name part), without the dot.
 std::string GetFileExtension(const std::string& path);

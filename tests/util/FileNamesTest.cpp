@@ -65,9 +65,8 @@ TEST(FileNames, InputMustBeAnExistingRegularFile) {
   TempDir dir;
   Touch(dir.file("in.dd"));
   RecordingHost host;
-  ScopedHost scope(host);
 
-  EXPECT_EQ(IsVornFileNameOK(1, dir.file("in.dd"), "dd", 0), 1);
+  EXPECT_EQ(IsVornFileNameOK(host, 1, dir.file("in.dd"), "dd", 0), 1);
   EXPECT_TRUE(host.messages.empty());
 
   const std::string missing = dir.file("missing.dd");
@@ -82,7 +81,7 @@ TEST(FileNames, InputMustBeAnExistingRegularFile) {
   };
   for (const auto& [name, message] : refusals) {
     host.messages.clear();
-    EXPECT_EQ(IsVornFileNameOK(1, name, "dd", 0), 0) << name;
+    EXPECT_EQ(IsVornFileNameOK(host, 1, name, "dd", 0), 0) << name;
     ASSERT_EQ(host.texts(), std::vector<std::string>{message});
   }
 }
@@ -90,24 +89,23 @@ TEST(FileNames, InputMustBeAnExistingRegularFile) {
 TEST(FileNames, OutputFolderMustExistAndTheNameMustNotBeAFolder) {
   TempDir dir;
   RecordingHost host;
-  ScopedHost scope(host);
 
-  EXPECT_EQ(IsVornFileNameOK(0, dir.file("new.dcf"), "dcf", 1), 1);
+  EXPECT_EQ(IsVornFileNameOK(host, 0, dir.file("new.dcf"), "dcf", 1), 1);
   EXPECT_TRUE(host.messages.empty()) << "a new file needs no question";
 
   const std::string nowhere = dir.file("nowhere");
-  EXPECT_EQ(IsVornFileNameOK(0, nowhere + "/out.dcf", "dcf", 1), 0);
+  EXPECT_EQ(IsVornFileNameOK(host, 0, nowhere + "/out.dcf", "dcf", 1), 0);
   EXPECT_EQ(host.texts(), std::vector<std::string>{"Folder " + nowhere + " does not exist."});
 
   fs::create_directory(dir.file("sub"));
   host.messages.clear();
-  EXPECT_EQ(IsVornFileNameOK(0, dir.file("sub"), "dcf", 0), 0);
+  EXPECT_EQ(IsVornFileNameOK(host, 0, dir.file("sub"), "dcf", 0), 0);
   EXPECT_EQ(host.texts(), std::vector<std::string>{dir.file("sub") + " is a folder, not a file."});
 
   {  // a relative name is checked in the current directory
     ScopedCurrentDir cwd(dir.path());
     host.messages.clear();
-    EXPECT_EQ(IsVornFileNameOK(0, "rel.dcf", "dcf", 1), 1);
+    EXPECT_EQ(IsVornFileNameOK(host, 0, "rel.dcf", "dcf", 1), 1);
     EXPECT_TRUE(host.messages.empty());
   }
 }
@@ -118,8 +116,7 @@ TEST(FileNames, ReadOnlyOutputFolderIsRefused) {
   fs::create_directory(dir.file("ro"));
   chmod(dir.file("ro").c_str(), 0555);
   RecordingHost host;
-  ScopedHost scope(host);
-  EXPECT_EQ(IsVornFileNameOK(0, dir.file("ro") + "/out.dcf", "dcf", 0), 0);
+  EXPECT_EQ(IsVornFileNameOK(host, 0, dir.file("ro") + "/out.dcf", "dcf", 0), 0);
   EXPECT_EQ(host.texts(), std::vector<std::string>{"Folder " + dir.file("ro") + " is not writable."});
   chmod(dir.file("ro").c_str(), 0755);
 }
@@ -130,12 +127,11 @@ TEST(FileNames, ExistingOutputIsReplacedOnlyWhenTheUserAgrees) {
   Touch(out);
   const std::string question = out + "\n\nThis file already exists.\nDo you want to replace it?";
   RecordingHost host;
-  ScopedHost scope(host);
 
   host.answers = {IDNO};
-  EXPECT_EQ(IsVornFileNameOK(0, out, "dcf", 1), 0);
+  EXPECT_EQ(IsVornFileNameOK(host, 0, out, "dcf", 1), 0);
   host.answers = {IDYES};
-  EXPECT_EQ(IsVornFileNameOK(0, out, "dcf", 1), 1);
+  EXPECT_EQ(IsVornFileNameOK(host, 0, out, "dcf", 1), 1);
   ASSERT_EQ(host.messages.size(), 2u);
   for (const auto& m : host.messages) {
     EXPECT_EQ(m.text, question);
@@ -143,7 +139,7 @@ TEST(FileNames, ExistingOutputIsReplacedOnlyWhenTheUserAgrees) {
   }
 
   host.messages.clear();
-  EXPECT_EQ(IsVornFileNameOK(0, out, "dcf", 0), 1) << "check 0 asks nothing";
+  EXPECT_EQ(IsVornFileNameOK(host, 0, out, "dcf", 0), 1) << "check 0 asks nothing";
   EXPECT_TRUE(host.messages.empty());
 }
 
@@ -173,9 +169,8 @@ TEST(FileNames, SameFileIsTheSameDeviceAndInode) {
   EXPECT_EQ(IsSameFile(dir.file("missing.dcf"), dir.file("missing.dcf")), 0);
 
   RecordingHost host;
-  ScopedHost scope(host);
-  EXPECT_EQ(IsOutputApartFromInput(dir.file("other.ddw"), file), 1);
-  EXPECT_EQ(IsOutputApartFromInput(dir.file("link.dcf"), file), 0);
+  EXPECT_EQ(IsOutputApartFromInput(host, dir.file("other.ddw"), file), 1);
+  EXPECT_EQ(IsOutputApartFromInput(host, dir.file("link.dcf"), file), 0);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text,
             dir.file("link.dcf") + "\n\nThis file is the input of the conversion.\nIt cannot be replaced by the output.");
@@ -186,21 +181,21 @@ TEST(FileNames, SameFileIsTheSameDeviceAndInode) {
 TEST(FileNames, MayReplaceFileAsksOnlyAboutAnExistingFile) {
   TempDir dir;
   RecordingHost host;
-  ScopedHost scope(host);
-  EXPECT_EQ(MayReplaceFile(dir.file("new.dcf")), 1);
+  EXPECT_EQ(MayReplaceFile(host, dir.file("new.dcf")), 1);
   EXPECT_TRUE(host.messages.empty());
   Touch(dir.file("old.dcf"));
   host.answers = {IDNO, IDYES};
-  EXPECT_EQ(MayReplaceFile(dir.file("old.dcf")), 0);
-  EXPECT_EQ(MayReplaceFile(dir.file("old.dcf")), 1);
+  EXPECT_EQ(MayReplaceFile(host, dir.file("old.dcf")), 0);
+  EXPECT_EQ(MayReplaceFile(host, dir.file("old.dcf")), 1);
   EXPECT_EQ(host.texts(), std::vector<std::string>(2, dir.file("old.dcf") + "\n\nThis file already exists.\n"
                                                                            "Do you want to replace it?"));
 }
 
-TEST(FileNames, WithoutAHostAnExistingOutputIsKept) {
+TEST(FileNames, WithNobodyToAskAnExistingOutputIsKept) {
   TempDir dir;
   Touch(dir.file("out.dcf"));
-  EXPECT_EQ(IsVornFileNameOK(0, dir.file("out.dcf"), "dcf", 1), 0);  // the silent host answers No
+  CSilentReporter nobody;
+  EXPECT_EQ(IsVornFileNameOK(nobody, 0, dir.file("out.dcf"), "dcf", 1), 0);  // the silent reporter answers No
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ class WizardTest : public ::testing::Test {
   // A new sheet, shown and active, on its first page.
   CConvertSheet& Open() {
     if (sheet_) sheet_->hide();
-    sheet_ = CreateConvertSheet(kTestOrganization);
+    sheet_ = CreateConvertSheet(host_, kTestOrganization);
     sheet_->show();
     EXPECT_TRUE(QTest::qWaitForWindowActive(sheet_.get()));
     return *sheet_;
