@@ -4,6 +4,7 @@
 #include <cstring>
 #include <langinfo.h>
 
+#include "app/Formats.h"
 #include "libs/dict/DataDict.h"
 #include "libs/util/FileNames.h"
 #include "libs/util/Host.h"
@@ -15,13 +16,20 @@ namespace {
 
 // The strings of the file names page per kind (input and output label, title,
 // extension, filter), and the kind's name on the command line.
+constexpr FileFormat kNone = FileFormat::Unknown;
 constexpr ConversionKindInfo kKinds[] = {
-    {KIND_ORVA31_TO_TRAVO, "orva31", 101, 103, 104, 105, 132, 133, 134, 135},
-    {KIND_ORVA41_TO_TRAVO, "orva41", 111, 112, 113, 114, 132, 133, 134, 135},
-    {KIND_TRAVO_TO_ORVA31, "to-orva31", 131, 133, 134, 135, 102, 103, 104, 105},
-    {KIND_VESK_TO_TRAVO, "vesk", 121, 123, 124, 125, 132, 133, 134, 135},
-    {KIND_VESK_TO_TRAVO_FORMS, "vesk-forms", 121, 123, 124, 125, 136, 137, 138, 139},
-    {KIND_TRAVO_TO_VESK, "to-vesk", 131, 133, 134, 135, 122, 123, 124, 125},
+    {KIND_ORVA31_TO_TRAVO, "orva31", 101, 103, 104, 105, 132, 133, 134, 135, FileFormat::Orva31, kNone,
+     FileFormat::TravoDict},
+    {KIND_ORVA41_TO_TRAVO, "orva41", 111, 112, 113, 114, 132, 133, 134, 135, FileFormat::Orva41, kNone,
+     FileFormat::TravoDict},
+    {KIND_TRAVO_TO_ORVA31, "to-orva31", 131, 133, 134, 135, 102, 103, 104, 105, FileFormat::TravoDict, kNone,
+     FileFormat::Orva31},
+    {KIND_VESK_TO_TRAVO, "vesk", 121, 123, 124, 125, 132, 133, 134, 135, FileFormat::VeskDict, FileFormat::VeskWork,
+     FileFormat::TravoDict},
+    {KIND_VESK_TO_TRAVO_FORMS, "vesk-forms", 121, 123, 124, 125, 136, 137, 138, 139, FileFormat::VeskDict,
+     FileFormat::VeskWork, FileFormat::TravoForms},
+    {KIND_TRAVO_TO_VESK, "to-vesk", 131, 133, 134, 135, 122, 123, 124, 125, FileFormat::TravoDict, kNone,
+     FileFormat::VeskDict},
 };
 
 }  // namespace
@@ -38,15 +46,33 @@ int ParseConversionKind(const std::string& text) {
   return -1;
 }
 
-int ConversionKindFromExtensions(const std::string& input, const std::string& output) {
-  const std::string in = GetLowerFileExtension(input);
-  const std::string out = GetLowerFileExtension(output);
-  if (in == "dd" && out == "dcf") return KIND_ORVA31_TO_TRAVO;
-  if (in == "ddw" && out == "dcf") return KIND_ORVA41_TO_TRAVO;
-  if (in == "dcf" && out == "dd") return KIND_TRAVO_TO_ORVA31;
-  if ((in == "dic" || in == "wst") && out == "dcf") return KIND_VESK_TO_TRAVO;
-  if ((in == "dic" || in == "wst") && out == "fmf") return KIND_VESK_TO_TRAVO_FORMS;
+bool KindReadsFormat(int kind, FileFormat format) {
+  const ConversionKindInfo* info = FindConversionKind(kind);
+  return info && format != FileFormat::Unknown && (format == info->input || format == info->alsoInput);
+}
+
+int KindOfInputFormat(FileFormat format) {
+  for (const auto& info : kKinds) {
+    if (KindReadsFormat(info.kind, format)) return info.kind;
+  }
   return -1;
+}
+
+const char* OutputExtensionOfKind(int kind) {
+  const ConversionKindInfo* info = FindConversionKind(kind);
+  return FormatExtension(info ? info->output : FileFormat::TravoDict);
+}
+
+int ConversionKindOfFormats(FileFormat input, FileFormat output) {
+  for (const auto& info : kKinds) {
+    // Nothing converts into VESK: no name implies that kind.
+    if (info.kind != KIND_TRAVO_TO_VESK && KindReadsFormat(info.kind, input) && output == info.output) return info.kind;
+  }
+  return -1;
+}
+
+int ConversionKindFromExtensions(const std::string& input, const std::string& output) {
+  return ConversionKindOfFormats(FormatFromExtension(input), FormatFromExtension(output));
 }
 
 std::vector<std::string> OutputFilesOfKind(int kind, const std::string& output) {

@@ -36,13 +36,24 @@ struct ConversionKindInfo {
   const char* cliName;  // "orva31", "orva41", "to-orva31", "vesk", "vesk-forms", "to-vesk"
   int inputLabel, inputTitle, inputExt, inputFilter;     // string-table ids
   int outputLabel, outputTitle, outputExt, outputFilter;  // string-table ids
+  FileFormat input;      // the format it reads
+  FileFormat alsoInput;  // another format it reads (the VESK work dictionary), or Unknown
+  FileFormat output;     // the format its output name names (a forms file for kind 4)
 };
 // The row of kind, or null when kind is not 0 to 5.
 const ConversionKindInfo* FindConversionKind(int kind);
 // The kind named (a number 0 to 5 or a cliName), or -1.
 int ParseConversionKind(const std::string& text);
-// The kind implied by an input and an output path's extensions (letter case ignored),
-// or -1 when they imply none.
+// True when kind reads files of format.
+bool KindReadsFormat(int kind, FileFormat format);
+// The first kind that reads files of format (ORVA 3.1 0, ORVA 4.1 1, Travo dictionary 2, VESK
+// 3); -1 for none.
+int KindOfInputFormat(FileFormat format);
+// The extension (without the point) of the output of kind: dcf, dd, fmf or dic.
+const char* OutputExtensionOfKind(int kind);
+// The kind that reads input and writes output, or -1; and the kind so implied by an input
+// and an output path's extensions (letter case ignored).
+int ConversionKindOfFormats(FileFormat input, FileFormat output);
 int ConversionKindFromExtensions(const std::string& input, const std::string& output);
 
 // The files a conversion of kind writes for the output name given, the forms file first: for

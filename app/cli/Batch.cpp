@@ -15,7 +15,7 @@
 #include <set>
 
 #include "app/ConvertApp.h"
-#include "app/DetectFormat.h"
+#include "app/Formats.h"
 #include "libs/util/FileNames.h"
 #include "libs/util/SafeFile.h"
 #include "libs/util/TextTools.h"
@@ -24,45 +24,10 @@
 namespace fs = std::filesystem;
 
 int RecordingCliHost::ShowMessage(const std::string& text, unsigned style) {
-  std::string shown = text;
-  if (!readPath_.empty()) {
-    for (size_t at = 0; (at = shown.find(readPath_, at)) != std::string::npos; at += givenPath_.size()) {
-      shown.replace(at, readPath_.size(), givenPath_);
-    }
-  }
   std::optional<QuestionAnswer> answer;
-  const int result = inner_.Show(shown, style, answer);
-  messages_.push_back({shown, std::move(answer)});
+  const int result = inner_.Show(text, style, answer);
+  messages_.push_back({text, std::move(answer)});
   return result;
-}
-
-void RecordingCliHost::NameAs(const std::string& readPath, const std::string& givenPath) {
-  readPath_ = readPath;
-  givenPath_ = givenPath;
-}
-
-int KindOfInputFormat(FileFormat format) {
-  switch (format) {
-    case FileFormat::Orva31: return KIND_ORVA31_TO_TRAVO;
-    case FileFormat::Orva41: return KIND_ORVA41_TO_TRAVO;
-    case FileFormat::TravoDict: return KIND_TRAVO_TO_ORVA31;
-    case FileFormat::VeskDict:
-    case FileFormat::VeskWork: return KIND_VESK_TO_TRAVO;
-    default: return -1;
-  }
-}
-
-const char* OutputExtensionOfKind(int kind) {
-  switch (kind) {
-    case KIND_TRAVO_TO_ORVA31:
-      return "dd";
-    case KIND_VESK_TO_TRAVO_FORMS:
-      return "fmf";
-    case KIND_TRAVO_TO_VESK:
-      return "dic";
-    default:
-      return "dcf";
-  }
 }
 
 namespace {
@@ -124,16 +89,13 @@ std::string ShownOutputFiles(const ConversionRun& run) {
 ConversionRun ConvertOneFile(CConvertApp& app, CliHost& host, int kind, const std::string& input,
                              const std::string& output) {
   ConversionRun run = PlannedRun(kind, input, output);
-  // A file whose content shows a kind that fits is read as such, through a link with the
-  // right extension when its own says otherwise; its messages name the file as given.
-  ResolvedInput resolved(input);
-  const bool throughLink = resolved.overruled() && FormatFitsKind(resolved.format(), kind);
+  // A file whose content shows a format that kind reads is read as such, whatever its
+  // extension (the format module reads the path it is given).
   RecordingCliHost recorder(host);
-  ScopedHost installed(recorder);
+  app.ReportTo(recorder);
   const auto start = std::chrono::steady_clock::now();
-  const CVornString fullInput = VornGetFullFileName(throughLink ? resolved.path() : input);
+  const CVornString fullInput = VornGetFullFileName(input);
   const CVornString fullOutput = VornGetFullFileName(output);
-  if (throughLink) recorder.NameAs(fullInput, VornGetFullFileName(input));
   bool checked = true;
   if (kind != KIND_TRAVO_TO_VESK) {
     // The same checks the wizard makes at Finish; each explains itself when it refuses.
@@ -156,6 +118,7 @@ ConversionRun ConvertOneFile(CConvertApp& app, CliHost& host, int kind, const st
   }
   run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   run.messages = recorder.Messages();
+  app.ReportTo(host);  // the recorder ends here
   return run;
 }
 

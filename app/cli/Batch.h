@@ -9,9 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/DetectFormat.h"
 #include "app/cli/CliHost.h"
-#include "libs/util/Host.h"
+#include "libs/util/Reporter.h"
 
 class CConvertApp;
 
@@ -22,21 +21,17 @@ struct ShownMessage {
 };
 
 // Forwards everything to the command-line host and keeps every message with its answer.
-class RecordingCliHost : public IHost {
+class RecordingCliHost : public IReporter {
  public:
   explicit RecordingCliHost(CliHost& inner) : inner_(inner) {}
-  // The text is shown and kept with every readPath (see NameAs) replaced by givenPath.
   int Report(const Message& message) override { return ShowMessage(message.text, message.style); }
   int ShowMessage(const std::string& text, unsigned style);
   std::unique_ptr<IProgressWindow> OpenProgress() override { return inner_.OpenProgress(); }
   const std::vector<ShownMessage>& Messages() const { return messages_; }
-  // Messages name givenPath where the converter names readPath (a link read in its place).
-  void NameAs(const std::string& readPath, const std::string& givenPath);
 
  private:
   CliHost& inner_;
   std::vector<ShownMessage> messages_;
-  std::string readPath_, givenPath_;
 };
 
 enum class ConversionOutcome { Converted, Failed, Interrupted };
@@ -62,11 +57,6 @@ std::string ShownName(const std::string& file, const std::string& givenOutput);
 // The files of run, each named so ("out/survey.fmf and out/survey.dcf").
 std::string ShownOutputFiles(const ConversionRun& run);
 
-// The conversion kind that takes a file of format as input (ORVA 3.1 0, ORVA 4.1 1, Travo
-// dictionary 2, VESK 3); -1 for none.
-int KindOfInputFormat(FileFormat format);
-// The extension (without the point) of the output of kind: dcf, dd, fmf or dic.
-const char* OutputExtensionOfKind(int kind);
 
 // Makes the wizard's file-name checks, then converts with every message recorded and
 // the time taken; keeps the files written and, on success, what they hold as the

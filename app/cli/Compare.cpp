@@ -5,15 +5,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/ConvertApp.h"
-#include "app/DetectFormat.h"
+#include "app/Formats.h"
 #include "app/cli/Arguments.h"
 #include "libs/dict/DataDict.h"
-#include "libs/util/Host.h"
-#include "libs/util/ProgressDlg.h"
 #include "libs/util/TextTools.h"
-#include "orva41/ORVA41Reader.h"
-#include "veskconv/VeskVornConv.h"
 
 namespace {
 
@@ -210,35 +205,6 @@ class Differ {
   }
 };
 
-// Keeps the converters' messages (nothing reaches the user); answers No to questions.
-class CollectingHost : public CSilentHost {
- public:
-  std::string messages;
-  int Report(const ::Message& message) override {
-    if (!messages.empty()) messages += '\n';
-    messages += message.text;
-    return CSilentHost::Report(message);
-  }
-};
-
-// ORVA 3.1 and VESK dictionaries: read by their converters into the dictionary they
-// would save, nothing written. The converters' messages are the error when they fail.
-std::unique_ptr<CDataDict> ReadByConverter(FileFormat format, const std::string& input, std::string& error) {
-  CollectingHost host;
-  ScopedHost installed(host);
-  std::unique_ptr<CDataDict> dict;
-  if (format == FileFormat::Orva31) {
-    CConvertApp app;
-    CProgressDlg progress;
-    dict = std::make_unique<CDataDict>();
-    if (!app.ReadORVA31Dict(input, *dict, progress)) dict.reset();
-  } else {
-    dict = CVeskVornConv().ReadDictionary(input);
-  }
-  if (!dict) error = host.messages.empty() ? "cannot read " + input : host.messages;
-  return dict;
-}
-
 }  // namespace
 
 std::vector<DictDifference> CompareDictionaries(const CDataDict& a, const CDataDict& b) {
@@ -260,43 +226,13 @@ std::unique_ptr<CDataDict> LoadAnyDictionary(const std::string& path, std::strin
   }
   // Read as its extension says, such a file could pass for an empty dictionary.
   if (error = UnknownContentOf(path); !error.empty()) return nullptr;
-  ResolvedInput input(path);
-  std::unique_ptr<CDataDict> dict;
-  switch (input.format()) {
-    case FileFormat::TravoDict:
-      dict = std::make_unique<CDataDict>();
-      if (!dict->Open(input.path(), true)) {
-        error = dict->GetLastError();
-        dict.reset();
-      }
-      break;
-    case FileFormat::Orva41: {
-      CollectingHost host;
-      ScopedHost installed(host);
-      CConvertApp app;
-      dict = LoadORVA41Dict(app, input.path(), &error);
-      break;
-    }
-    case FileFormat::Orva31:
-    case FileFormat::VeskDict:
-    case FileFormat::VeskWork:
-      dict = ReadByConverter(input.format(), input.path(), error);
-      break;
-    case FileFormat::TravoForms:
-      error = path + ": a Travo forms file, not a dictionary";
-      return nullptr;
-    default:
-      error = NotADictionaryMessage(path);
-      return nullptr;
+  const FileFormat format = FormatToRead(path);
+  if (format == FileFormat::TravoForms) {
+    error = path + ": a Travo forms file, not a dictionary";
+    return nullptr;
   }
-  // The readers name the file they were given, which may be a link under a temporary
-  // name; the message names the file the user gave.
-  if (!dict) {
-    for (size_t at; input.overruled() && (at = error.find(input.path())) != std::string::npos;) {
-      error.replace(at, input.path().size(), path);
-    }
-    if (error.find(path) == std::string::npos) error = path + ": " + error;
-  }
+  std::unique_ptr<CDataDict> dict = ReadDictionaryAs(format, path, error);
+  if (!dict && error.find(path) == std::string::npos) error = path + ": " + error;
   return dict;
 }
 

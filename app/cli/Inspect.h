@@ -1,5 +1,5 @@
 #pragma once
-// `inspect`: shows what a dictionary or forms file holds, chosen by its extension.
+// `inspect`: shows what a dictionary or forms file holds, read as what its content shows.
 #include <ostream>
 #include <string>
 

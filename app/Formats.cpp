@@ -1,0 +1,104 @@
+#include "app/Formats.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/ConvertApp.h"
+#include "libs/dict/DataDict.h"
+#include "libs/util/FileNames.h"
+#include "orva31/Orva31Format.h"
+#include "orva41/Orva41Format.h"
+#include "travo/TravoFormat.h"
+#include "veskconv/VeskFormat.h"
+
+const std::vector<const FormatModule*>& FormatModules() {
+  // The binary formats bid first: their first bytes are never text that a text format takes.
+  static const std::vector<const FormatModule*> modules = {
+      &Orva31Format(), &VeskDictFormat(), &VeskWorkFormat(), &Orva41Format(), &TravoDictFormat(), &TravoFormsFormat(),
+  };
+  return modules;
+}
+
+const FormatModule* ModuleOf(FileFormat format) {
+  for (const FormatModule* module : FormatModules()) {
+    if (module->format == format) return module;
+  }
+  return nullptr;
+}
+
+FileFormat DetectFormatOfBytes(std::string_view bytes) {
+  for (const FormatModule* module : FormatModules()) {
+    if (module->detect(bytes)) return module->format;
+  }
+  return FileFormat::Unknown;
+}
+
+FileFormat DetectFileFormat(const std::string& path) {
+  // Only regular files are looked into: opening a named pipe would wait for a writer.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return FileFormat::Unknown;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return FileFormat::Unknown;
+  std::string bytes(kProbeBytes, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<size_t>(in.gcount()));
+  return DetectFormatOfBytes(bytes);
+}
+
+FileFormat FormatFromExtension(const std::string& path) {
+  const std::string ext = GetLowerFileExtension(path);
+  for (const FormatModule* module : FormatModules()) {
+    if (ext == module->extension) return module->format;
+  }
+  return FileFormat::Unknown;
+}
+
+FileFormat FormatToRead(const std::string& path) {
+  const FileFormat content = DetectFileFormat(path);
+  return content != FileFormat::Unknown ? content : FormatFromExtension(path);
+}
+
+bool ContentOverrulesExtension(const std::string& path) {
+  const FileFormat content = DetectFileFormat(path);
+  return content != FileFormat::Unknown && content != FormatFromExtension(path);
+}
+
+const char* FormatExtension(FileFormat format) {
+  const FormatModule* module = ModuleOf(format);
+  return module ? module->extension : "";
+}
+
+const char* FormatDescription(FileFormat format) {
+  const FormatModule* module = ModuleOf(format);
+  return module ? module->description : "not a dictionary";
+}
+
+std::unique_ptr<CDataDict> ReadDictionaryAs(FileFormat format, const std::string& path, std::string& error) {
+  const FormatModule* module = ModuleOf(format);
+  if (!module || !module->readDictionary) {
+    error = NotADictionaryMessage(path);
+    return nullptr;
+  }
+  CCollectingReporter messages;
+  FormatContext context{messages, ReadLocaleDecimalChar(), false};
+  std::unique_ptr<CDataDict> dict = module->readDictionary({path, path}, context);
+  if (!dict) error = messages.Messages().empty() ? "cannot read " + path : messages.Text("\n");
+  return dict;
+}
+
+std::string NotADictionaryMessage(const std::string& path) {
+  return path + ": not a dictionary this tool knows (ORVA 3.1, ORVA 4.1, VESK or Travo)";
+}
+
+std::string DetectedNothingOf(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return {};
+  if (FormatToRead(path) != FileFormat::Unknown) return {};
+  return NotADictionaryMessage(path);
+}
+
+std::string UnknownContentOf(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec) || DetectFileFormat(path) != FileFormat::Unknown) return {};
+  return NotADictionaryMessage(path);
+}
