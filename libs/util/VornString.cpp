@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "libs/util/CodePage.h"
-#include "libs/util/Host.h"
 #include "res/StringTable.h"
 
 namespace {
@@ -221,7 +220,6 @@ CVornString CVornString::GetToken(const char* delimiters, char* found, int /*res
   return token;
 }
 
-int CVornString::MessageBoxA(unsigned style) const { return CurrentHost().ShowMessage(*this, style); }
 
 void CVornString::CharToOemA() { assign(HostToOem(*this)); }
 

@@ -54,9 +54,6 @@ class CVornString : public std::string {
   // ended the token, or '\0' at the end of the text. Rules in docs/utility.md.
   CVornString GetToken(const char* delimiters, char* found = nullptr, int reserved = 0);
 
-  // Shows the text through the installed host; returns the answer (IDOK, IDYES, IDNO).
-  int MessageBoxA(unsigned style = 0) const;
-
   // Code page conversion in place: host (UTF-8) to the OEM code page and back.
   void CharToOemA();
   void OemToCharA();

@@ -148,18 +148,6 @@ TEST(VornString, GetTokenReportsTheDelimiter) {
   EXPECT_EQ(noBlank, "b");
 }
 
-TEST(VornString, MessageBoxGoesToTheHost) {
-  RecordingHost host;
-  ScopedHost scope(host);
-  host.answers.push_back(IDYES);
-  EXPECT_EQ(CVornString("Replace?").MessageBoxA(MB_YESNO | MB_ICONQUESTION), IDYES);
-  EXPECT_EQ(CVornString("Done.").MessageBoxA(), IDOK);
-  ASSERT_EQ(host.messages.size(), 2u);
-  EXPECT_EQ(host.messages[0].text, "Replace?");
-  EXPECT_EQ(host.messages[0].style, MB_YESNO | MB_ICONQUESTION);
-  EXPECT_EQ(host.messages[1].text, "Done.");
-}
-
 TEST(VornString, DateAndTimeTexts) {
   EXPECT_TRUE(std::regex_match(CVornString::Date(), std::regex(R"((0[1-9]|1[0-2])/(0[1-9]|[12]\d|3[01])/\d{4})")));
   EXPECT_TRUE(std::regex_match(CVornString::Time(), std::regex(R"(([01]\d|2[0-3]):[0-5]\d:[0-5]\d)")));
