@@ -5,7 +5,7 @@
 
 #include "app/ConvertApp.h"
 #include "app/DetectFormat.h"
-#include "app/cli/DictInspect.h"
+#include "libs/dict/DictInspect.h"
 #include "libs/dict/DataDict.h"
 #include "libs/forms/FormFile.h"
 #include "libs/forms/FormInspect.h"
@@ -36,7 +36,7 @@ bool ShowDictionary(const CDataDict& dict, bool json, std::ostream& out) {
 
 bool InspectTravoDictionary(const InspectedFile& file, bool json, std::ostream& out, std::string& error) {
   CDataDict dict;
-  if (!dict.Open(file.read, true)) {
+  if (!dict.Open(file.read)) {
     error = dict.GetLastError();
     return false;
   }
