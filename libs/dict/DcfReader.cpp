@@ -1,8 +1,9 @@
 // Reads .dcf text (docs/dcf-format.md). The reader accepts exactly what DcfWriter.cpp
-// writes: sections and keys in their fixed order, every text in its one written form. So
-// a file that reads can be written back byte for byte, and a damaged file is refused with
-// the line where it stops making sense. It reads line by line, keeps no recursion and
-// allocates only for what the lines hold.
+// writes: sections in their fixed order, keys in the order of the field lists
+// (DictFields.h), every text in its one written form. So a file that reads can be written
+// back byte for byte, and a damaged file is refused with the line where it stops making
+// sense. It reads line by line, keeps no recursion and allocates only for what the lines
+// hold.
 #include "libs/dict/DcfReader.h"
 
 #include <charconv>

@@ -1,5 +1,6 @@
-// Writes a dictionary as .dcf text (docs/dcf-format.md). The reader in DcfReader.cpp
-// accepts exactly this output, so the two must change together.
+// Writes a dictionary as .dcf text (docs/dcf-format.md). A section's keys are its object's
+// fields in the order of their list (DictFields.h). The reader in DcfReader.cpp accepts
+// exactly this output, so the two must change together.
 #include <charconv>
 #include <string>
 
