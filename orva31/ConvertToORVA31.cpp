@@ -223,7 +223,7 @@ bool CConvertApp::ConvertToORVA31Dict(const CVornString& input, const CVornStrin
   orva31::OpenProgress(progress, 100);
 
   CDataDict dict;
-  if (!dict.Open(input, true)) {
+  if (!dict.Open(input)) {
     // Nothing is written from a dictionary that could not be read whole.
     m_sMessage = "Travo Data Dictionary  " + input + "  could not be read:\n" + dict.GetLastError();
     m_sMessage.MessageBoxA(0);

@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 
 #include "app/Formats.h"
-#include "app/cli/DictInspect.h"
+#include "libs/dict/DictInspect.h"
 #include "libs/dict/DataDict.h"
 #include "libs/util/FileNames.h"
 #include "libs/util/JsonStream.h"

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "libs/dict/DictFields.h"
 #include "libs/dict/NameIndex.h"
 
 namespace {
@@ -28,7 +29,19 @@ bool SameOwned(const std::vector<std::unique_ptr<T>>& a, const std::vector<std::
 
 }  // namespace
 
-// ---- CDictValue, CDictVSet ----
+// ---- CDictVPair, CDictValue, CDictVSet ----
+
+bool CDictVPair::operator==(const CDictVPair& o) const { return SameFields(*this, o); }
+
+bool CDictValue::operator==(const CDictValue& o) const {
+  if (!SameFields(*this, o) || GetNumVPairs() != o.GetNumVPairs()) return false;
+  for (int p = 0; p < GetNumVPairs(); ++p) {
+    if (!(*GetVPair(p) == *o.GetVPair(p))) return false;
+  }
+  return true;
+}
+
+bool CDictVSet::operator==(const CDictVSet& o) const { return SameFields(*this, o) && m_aValues == o.m_aValues; }
 
 const CDictVPair* CDictValue::GetVPair(int i) const {
   if (i == 0 && m_bHasPair) return &m_firstPair;
@@ -104,12 +117,7 @@ int CDictItem::AddVSet(const CDictVSet* vset) { return vset ? PushBack(m_aVSets,
 int CDictItem::AddVSet(CDictVSet&& vset) { return PushBack(m_aVSets, std::move(vset)); }
 void CDictItem::RemoveVSetAt(int i) { EraseAt(m_aVSets, i); }
 
-bool CDictItem::operator==(const CDictItem& o) const {
-  return m_sName == o.m_sName && m_sLabel == o.m_sLabel && m_sNote == o.m_sNote && m_iStart == o.m_iStart &&
-         m_iLen == o.m_iLen && m_iOccurs == o.m_iOccurs && m_iDecimal == o.m_iDecimal &&
-         m_eDataType == o.m_eDataType && m_eItemType == o.m_eItemType && m_bDecChar == o.m_bDecChar &&
-         m_bZeroFill == o.m_bZeroFill && m_aVSets == o.m_aVSets;
-}
+bool CDictItem::operator==(const CDictItem& o) const { return SameFields(*this, o) && m_aVSets == o.m_aVSets; }
 
 // ---- CDictRecord ----
 
@@ -173,9 +181,7 @@ int CDictRecord::InsertItemAt(int index, const CDictItem* item) {
 void CDictRecord::RemoveItemAt(int index) { EraseAt(m_aItems, index); }
 
 bool CDictRecord::operator==(const CDictRecord& o) const {
-  return m_sName == o.m_sName && m_sLabel == o.m_sLabel && m_sNote == o.m_sNote &&
-         m_sRecTypeVal == o.m_sRecTypeVal && m_bRequired == o.m_bRequired && m_iMaxRecs == o.m_iMaxRecs &&
-         m_iRecLen == o.m_iRecLen && SameOwned(m_aItems, o.m_aItems);
+  return SameFields(*this, o) && SameOwned(m_aItems, o.m_aItems);
 }
 
 // ---- CDictLevel ----
@@ -230,8 +236,7 @@ int CDictLevel::AddRecord(const CDictRecord* rec) {
 void CDictLevel::RemoveRecordAt(int i) { EraseAt(m_aRecords, i); }
 
 bool CDictLevel::operator==(const CDictLevel& o) const {
-  return m_sName == o.m_sName && m_sLabel == o.m_sLabel && m_sNote == o.m_sNote && *m_pIdItems == *o.m_pIdItems &&
-         SameOwned(m_aRecords, o.m_aRecords);
+  return SameFields(*this, o) && *m_pIdItems == *o.m_pIdItems && SameOwned(m_aRecords, o.m_aRecords);
 }
 
 // ---- CDataDict (the name list and the file live in their own sources) ----
@@ -279,8 +284,5 @@ int CDataDict::GetNumRecs() const {
 }
 
 bool CDataDict::operator==(const CDataDict& o) const {
-  return m_sName == o.m_sName && m_sLabel == o.m_sLabel && m_sNote == o.m_sNote &&
-         m_iRecTypeStart == o.m_iRecTypeStart && m_iRecTypeLen == o.m_iRecTypeLen &&
-         m_bPosRelative == o.m_bPosRelative && m_bZeroFill == o.m_bZeroFill && m_bDecChar == o.m_bDecChar &&
-         SameOwned(m_aLevels, o.m_aLevels);
+  return SameFields(*this, o) && SameOwned(m_aLevels, o.m_aLevels);
 }

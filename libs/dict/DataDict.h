@@ -83,10 +83,11 @@ class CDictVPair {
   const CVornString& GetTo() const { return m_sTo.Get(); }  // empty for a single value
   void SetFrom(const CVornString& s) { m_sFrom = s; }
   void SetTo(const CVornString& s) { m_sTo.Set(s); }
-  bool operator==(const CDictVPair&) const = default;
+  bool operator==(const CDictVPair& other) const;
 
  private:
   friend class DcfReader;
+  friend struct DictFieldTables;
   CVornString m_sFrom;
   CDictRareText m_sTo;
 };
@@ -112,10 +113,11 @@ class CDictValue {
   int AddVPair(const CDictVPair* pair);
   int AddVPair(CDictVPair&& pair);
   void RemoveVPairAt(int i);
-  bool operator==(const CDictValue&) const = default;
+  bool operator==(const CDictValue& other) const;
 
  private:
   friend class DcfReader;
+  friend struct DictFieldTables;
   CDictVPair& NewVPair();  // appends an empty pair
   CVornString m_sLabel;
   CDictRareText m_sName, m_sNote;
@@ -146,10 +148,11 @@ class CDictVSet {
   void RemoveValueAt(int i);
   // Room for n values, for a caller that knows how many it will add.
   void ReserveValues(int n) { m_aValues.reserve(n > 0 ? static_cast<size_t>(n) : 0); }
-  bool operator==(const CDictVSet&) const = default;
+  bool operator==(const CDictVSet& other) const;
 
  private:
   friend class DcfReader;
+  friend struct DictFieldTables;
   CVornString m_sName, m_sLabel;
   CDictRareText m_sNote;
   std::vector<CDictValue> m_aValues;
@@ -212,6 +215,7 @@ class CDictItem {
 
  private:
   friend class DcfReader;
+  friend struct DictFieldTables;
   void CopyContents(const CDictItem& other);
   CVornString m_sName, m_sLabel;
   CDictRareText m_sNote;
@@ -267,6 +271,7 @@ class CDictRecord {
 
  private:
   friend class DcfReader;
+  friend struct DictFieldTables;
   void CopyContents(const CDictRecord& other);
   CDictItem* Adopt(int index, std::unique_ptr<CDictItem> item);
   CVornString m_sName, m_sLabel, m_sNote, m_sRecTypeVal;
@@ -308,6 +313,7 @@ class CDictLevel {
  private:
   friend class CDataDict;
   friend class DcfReader;
+  friend struct DictFieldTables;
   void CopyContents(const CDictLevel& other);
   void Relink(CDataDict* dict);  // sets every child's back links
   void Link(CDictRecord* rec);
@@ -373,10 +379,10 @@ class CDataDict {
   CVornString GetUniqueName(const CVornString& name, int level = -1, int record = -1, int item = -1,
                             int vset = -1) const;
 
-  // Reads a .dcf file; false with the reason in GetLastError (naming the line) when it
-  // cannot be read; shown in a message box too unless silent. The dictionary is left
-  // empty on failure.
-  bool Open(const std::string& path, bool silent = true);
+  // Reads a .dcf file; false with the reason in GetLastError (naming the file and the
+  // line) when it cannot be read, for the caller to report. The dictionary is left empty
+  // on failure.
+  bool Open(const std::string& path);
   // Writes the .dcf file atomically; false with the reason in GetLastError.
   bool Save(const std::string& path);
   const std::string& GetLastError() const { return m_sLastError; }
@@ -387,6 +393,7 @@ class CDataDict {
 
  private:
   friend class DcfReader;
+  friend struct DictFieldTables;
   void CopyContents(const CDataDict& other);
   const NameIndex& Names() const;
   CVornString m_sName, m_sLabel, m_sNote;

@@ -13,7 +13,6 @@
 #include "libs/dict/DataDict.h"
 #include "libs/dict/DcfReader.h"
 #include "libs/dict/DcfSyntax.h"
-#include "libs/util/Host.h"
 #include "libs/util/SafeFile.h"
 
 namespace {
@@ -129,7 +128,7 @@ bool DcfFromText(const std::string& text, CDataDict& dict, std::string* error) {
   return dcf::ReadDcf(lines, dict, error);
 }
 
-bool CDataDict::Open(const std::string& path, bool silent) {
+bool CDataDict::Open(const std::string& path) {
   *this = CDataDict();
   m_sLastError.clear();
   std::string error;
@@ -141,10 +140,7 @@ bool CDataDict::Open(const std::string& path, bool silent) {
     close(fd);
     if (!ok) error = path + ": " + error;
   }
-  if (!ok) {
-    m_sLastError = error;
-    if (!silent) CVornString(error).MessageBoxA(MB_ICONEXCLAMATION);
-  }
+  if (!ok) m_sLastError = error;
   return ok;
 }
 

@@ -1,19 +1,22 @@
 // Reads .dcf text (docs/dcf-format.md). The reader accepts exactly what DcfWriter.cpp
-// writes: sections and keys in their fixed order, every text in its one written form. So
-// a file that reads can be written back byte for byte, and a damaged file is refused with
-// the line where it stops making sense. It reads line by line, keeps no recursion and
-// allocates only for what the lines hold.
+// writes: sections in their fixed order, keys in the order of the field lists
+// (DictFields.h), every text in its one written form. So a file that reads can be written
+// back byte for byte, and a damaged file is refused with the line where it stops making
+// sense. It reads line by line, keeps no recursion and allocates only for what the lines
+// hold.
 #include "libs/dict/DcfReader.h"
 
 #include <charconv>
 #include <cstring>
-#include <initializer_list>
 #include <new>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "libs/dict/DataDict.h"
 #include "libs/dict/DcfEscape.h"
 #include "libs/dict/DcfSyntax.h"
+#include "libs/dict/DictFields.h"
 
 namespace {
 
@@ -29,7 +32,13 @@ struct ParseError {
 enum class Section { Dictionary, Level, IdItems, Record, Item, ValueSet };
 
 // The value lines that may follow a Value line, in their fixed order.
-constexpr std::string_view kValueExtras[] = {dcf::kValueName, dcf::kValueNote, dcf::kValueType, dcf::kValueSpecial};
+std::vector<const DictField<CDictValue>*> ValueExtras() {
+  std::vector<const DictField<CDictValue>*> extras;
+  for (const DictField<CDictValue>& field : FieldsOf<CDictValue>()) {
+    if (field.dcf == DcfPlace::LineUnlessDefault) extras.push_back(&field);
+  }
+  return extras;
+}
 
 // Splits "Key=rest"; false when the line has no '='.
 bool SplitKey(std::string_view line, std::string_view& key, std::string_view& value) {
@@ -128,22 +137,27 @@ class DcfReader {
     FailNotCanonical(key, written, expected);
   }
 
-  void ReadText(std::string_view key, std::string& target) { DecodeText(key, ExpectKey(key), target, TextKind::Plain); }
-  void ReadText(std::string_view key, CDictRareText& target) {
-    DecodeText(key, ExpectKey(key), scratch_, TextKind::Plain);
-    target.Set(std::move(scratch_));
+  template <typename T>
+  void ReadField(const DictField<T>& field, std::string_view text, T& object) {
+    switch (field.kind) {
+      case FieldKind::Text:
+        DecodeText(field.key, text, scratch_, TextKind::Plain);
+        field.setText(object, std::move(scratch_));
+        break;
+      case FieldKind::Number: field.setNumber(object, ParseNumber(field.key, text)); break;
+      case FieldKind::Flag: field.setNumber(object, ParseFlag(field.key, text)); break;
+      case FieldKind::Choice: field.setNumber(object, ParseWord(field.key, text, field.words->dcf)); break;
+    }
+  }
+  // The object's fields that have lines of their own, in the list's order.
+  template <typename T>
+  void ReadFields(T& object) {
+    for (const DictField<T>& field : FieldsOf<T>()) {
+      if (field.dcf == DcfPlace::Line) ReadField(field, ExpectKey(field.key), object);
+    }
   }
 
-  // Name, Label and Note, the first keys of every section.
-  template <typename Object>
-  void ReadHeading(Object& object) {
-    ReadText(dcf::kName, object.m_sName);
-    ReadText(dcf::kLabel, object.m_sLabel);
-    ReadText(dcf::kNote, object.m_sNote);
-  }
-
-  int ReadNumber(std::string_view key) {
-    std::string_view text = ExpectKey(key);
+  int ParseNumber(std::string_view key, std::string_view text) {
     int value = 0;
     if (!ParseCanonicalInt(text, value))
       Fail(std::string(key) + " must be a whole number (no '+', no leading zeros, within the int range), found '" +
@@ -151,21 +165,19 @@ class DcfReader {
     return value;
   }
 
-  bool ReadFlag(std::string_view key) {
-    std::string_view word = ExpectKey(key);
+  bool ParseFlag(std::string_view key, std::string_view word) {
     if (word == dcf::kYes) return true;
     if (word == dcf::kNo) return false;
     Fail(std::string(key) + " must be Yes or No, found '" + dcf::Excerpt(word) + "'");
   }
 
-  // One of the enum words.
-  template <typename E, typename WordOf>
-  E ReadWord(std::string_view key, std::string_view word, WordOf wordOf, std::initializer_list<E> choices) {
+  // One of an enum's words; its value.
+  int ParseWord(std::string_view key, std::string_view word, std::span<const std::string_view> words) {
     std::string allowed;
-    for (E e : choices) {
-      if (word == wordOf(e)) return e;
+    for (size_t i = 0; i < words.size(); ++i) {
+      if (word == words[i]) return static_cast<int>(i);
       allowed += allowed.empty() ? "" : ", ";
-      allowed += wordOf(e);
+      allowed += words[i];
     }
     Fail(std::string(key) + " must be one of " + allowed + ", found '" + dcf::Excerpt(word) + "'");
   }
@@ -175,12 +187,7 @@ class DcfReader {
     std::string_view version = ExpectKey(dcf::kVersion);
     if (version != dcf::kVersionText)
       Fail("unsupported version '" + dcf::Excerpt(version) + "' (this program reads Travo 4.0)");
-    ReadHeading(dict_);
-    dict_.m_iRecTypeStart = ReadNumber(dcf::kRecordTypeStart);
-    dict_.m_iRecTypeLen = ReadNumber(dcf::kRecordTypeLen);
-    dict_.m_bPosRelative = ReadFlag(dcf::kRelativePositions);
-    dict_.m_bZeroFill = ReadFlag(dcf::kZeroFill);
-    dict_.m_bDecChar = ReadFlag(dcf::kDecimalChar);
+    ReadFields(dict_);
     section_ = Section::Dictionary;
   }
 
@@ -214,16 +221,12 @@ class DcfReader {
     dict_.m_aLevels.push_back(std::make_unique<CDictLevel>());
     level_ = dict_.m_aLevels.back().get();
     level_->Relink(&dict_);
-    ReadHeading(*level_);
+    ReadFields(*level_);
     section_ = Section::Level;
   }
 
   void ReadRecord(CDictRecord& rec, Section section) {
-    ReadHeading(rec);
-    ReadText(dcf::kRecordTypeValue, rec.m_sRecTypeVal);
-    rec.m_bRequired = ReadFlag(dcf::kRequired);
-    rec.m_iMaxRecs = ReadNumber(dcf::kMaxRecords);
-    rec.m_iRecLen = ReadNumber(dcf::kRecordLen);
+    ReadFields(rec);
     record_ = &rec;
     section_ = section;
   }
@@ -233,22 +236,14 @@ class DcfReader {
     CDictItem& item = *record_->m_aItems.back();
     item.SetRecord(record_);
     item.SetDataDict(&dict_);
-    ReadHeading(item);
-    item.m_iStart = ReadNumber(dcf::kStart);
-    item.m_iLen = ReadNumber(dcf::kLen);
-    item.m_iOccurs = ReadNumber(dcf::kOccurrences);
-    item.m_iDecimal = ReadNumber(dcf::kDecimal);
-    item.m_eDataType = ReadWord(dcf::kDataType, ExpectKey(dcf::kDataType), dcf::DataTypeWord, {NumericType, AlphaType});
-    item.m_eItemType = ReadWord(dcf::kItemType, ExpectKey(dcf::kItemType), dcf::ItemTypeWord, {Item, SubItem});
-    item.m_bDecChar = ReadFlag(dcf::kDecimalChar);
-    item.m_bZeroFill = ReadFlag(dcf::kZeroFill);
+    ReadFields(item);
     item_ = &item;
     section_ = Section::Item;
   }
 
   void ReadValueSet() {
     CDictVSet& vset = item_->m_aVSets.emplace_back();
-    ReadHeading(vset);
+    ReadFields(vset);
     section_ = Section::ValueSet;
     // Values collect in a reused list and move into the set at its end, so that the set
     // gets one allocation of exactly its size.
@@ -267,44 +262,37 @@ class DcfReader {
         continue;
       }
       size_t extra = 0;
-      while (extra < std::size(kValueExtras) && key != kValueExtras[extra]) ++extra;
-      if (extra == std::size(kValueExtras)) Fail("unexpected line '" + dcf::Excerpt(line_) + "' in a [ValueSet] section");
-      if (values_.empty()) Fail(std::string(kValueExtras[extra]) + "= must follow a Value= line");
+      while (extra < valueExtras_.size() && key != valueExtras_[extra]->key) ++extra;
+      if (extra == valueExtras_.size()) Fail("unexpected line '" + dcf::Excerpt(line_) + "' in a [ValueSet] section");
+      const DictField<CDictValue>& field = *valueExtras_[extra];
+      if (values_.empty()) Fail(std::string(field.key) + "= must follow a Value= line");
       if (extra < nextExtra)
-        Fail(std::string(kValueExtras[extra]) +
-             "= is repeated or out of order (a value's lines are Value, ValueName, ValueNote, ValueType, "
-             "ValueSpecial)");
+        Fail(std::string(field.key) + "= is repeated or out of order (" + ValueLinesInOrder() + ")");
       nextExtra = extra + 1;
-      ReadValueExtra(extra, text, values_.back());
+      ReadValueExtra(field, text, values_.back());
     }
     vset.m_aValues.reserve(values_.size());
     for (CDictValue& value : values_) vset.m_aValues.push_back(std::move(value));
   }
 
-  // The fields of a value that are written only when they differ from the default.
-  void ReadValueExtra(size_t extra, std::string_view text, CDictValue& value) {
-    const std::string_view key = kValueExtras[extra];
+  std::string ValueLinesInOrder() const {
+    std::string lines = "a value's lines are " + std::string(dcf::kValue);
+    for (const DictField<CDictValue>* field : valueExtras_) lines += ", " + std::string(field->key);
+    return lines;
+  }
+
+  // A field of a value that is written only when it differs from its default. A flag is
+  // written only as Yes.
+  void ReadValueExtra(const DictField<CDictValue>& field, std::string_view text, CDictValue& value) {
     auto mustDiffer = [&](bool isDefault) {
-      if (isDefault) Fail(std::string(key) + "=" + dcf::Excerpt(text) + " is the default and must be left out");
+      if (isDefault) Fail(std::string(field.key) + "=" + dcf::Excerpt(text) + " is the default and must be left out");
     };
-    switch (extra) {
-      case 0:
-      case 1:
-        DecodeText(key, text, scratch_, TextKind::Plain);
-        mustDiffer(scratch_.empty());
-        (extra == 0 ? value.m_sName : value.m_sNote).Set(std::move(scratch_));
-        break;
-      case 2:
-        value.m_eValueType =
-            ReadWord(key, text, dcf::ValueTypeWord, {NoneType, MissingType, NotAppType, DefaultType});
-        mustDiffer(value.m_eValueType == NoneType);
-        break;
-      default:
-        mustDiffer(text == dcf::kNo);
-        if (text != dcf::kYes) Fail(std::string(key) + " must be Yes, found '" + dcf::Excerpt(text) + "'");
-        value.m_bSpecial = true;
-        break;
+    if (field.kind == FieldKind::Flag) {
+      mustDiffer(text == dcf::kNo);
+      if (text != dcf::kYes) Fail(std::string(field.key) + " must be Yes, found '" + dcf::Excerpt(text) + "'");
     }
+    ReadField(field, text, value);
+    mustDiffer(field.IsDefault(value));
   }
 
   // Decodes one text of a Value line; false when it is not in its written form.
@@ -360,6 +348,7 @@ class DcfReader {
   CDictItem* item_ = nullptr;
   std::string scratch_;              // a decoded text on its way into a CDictRareText
   std::vector<CDictValue> values_;   // the values of the value set being read
+  const std::vector<const DictField<CDictValue>*> valueExtras_ = ValueExtras();
 };
 
 bool dcf::ReadDcf(LineSource& source, CDataDict& dict, std::string* error) {

@@ -45,16 +45,10 @@ inline constexpr std::string_view kValueSpecial = "ValueSpecial";
 inline constexpr std::string_view kYes = "Yes";
 inline constexpr std::string_view kNo = "No";
 
-inline std::string_view DataTypeWord(DATA_TYPE t) { return t == AlphaType ? "Alpha" : "Numeric"; }
-inline std::string_view ItemTypeWord(ITEM_TYPE t) { return t == SubItem ? "Subitem" : "Item"; }
-inline std::string_view ValueTypeWord(VALUE_TYPE t) {
-  switch (t) {
-    case MissingType: return "Missing";
-    case NotAppType: return "NotAppl";
-    case DefaultType: return "Default";
-    default: return "None";
-  }
-}
+// The words of the enums, indexed by their values.
+inline constexpr std::string_view kDataTypeWords[] = {"Numeric", "Alpha"};
+inline constexpr std::string_view kItemTypeWords[] = {"Item", "Subitem"};
+inline constexpr std::string_view kValueTypeWords[] = {"None", "Missing", "NotAppl", "Default"};
 
 // Appends what follows "Value=": the pairs, separated by ',', each "from" when its to
 // text is empty and from is not, else "from:to"; then ';' and the label.

@@ -1,11 +1,13 @@
-// Writes a dictionary as .dcf text (docs/dcf-format.md). The reader in DcfReader.cpp
-// accepts exactly this output, so the two must change together.
+// Writes a dictionary as .dcf text (docs/dcf-format.md). A section's keys are its object's
+// fields in the order of their list (DictFields.h). The reader in DcfReader.cpp accepts
+// exactly this output, so the two must change together.
 #include <charconv>
 #include <string>
 
 #include "libs/dict/DataDict.h"
 #include "libs/dict/DcfEscape.h"
 #include "libs/dict/DcfSyntax.h"
+#include "libs/dict/DictFields.h"
 #include "libs/util/SafeFile.h"
 
 namespace {
@@ -62,58 +64,54 @@ class DcfWriter {
     out_ += '\n';
   }
   void Flag(std::string_view key, bool value) { Word(key, value ? dcf::kYes : dcf::kNo); }
-  // Every section but [Dictionary]'s starts with its header and these three texts.
+
   template <typename T>
-  void Heading(std::string_view header, const T& object) {
+  void Field(const DictField<T>& field, const T& object) {
+    switch (field.kind) {
+      case FieldKind::Text: Text(field.key, field.text(object)); break;
+      case FieldKind::Number: Number(field.key, field.number(object)); break;
+      case FieldKind::Flag: Flag(field.key, field.number(object) != 0); break;
+      case FieldKind::Choice: Word(field.key, field.words->dcf[field.number(object)]); break;
+    }
+  }
+  // The object's fields that have lines of their own, in the list's order.
+  template <typename T>
+  void Fields(const T& object) {
+    for (const DictField<T>& field : FieldsOf<T>()) {
+      if (field.dcf == DcfPlace::Line || (field.dcf == DcfPlace::LineUnlessDefault && !field.IsDefault(object)))
+        Field(field, object);
+    }
+  }
+  template <typename T>
+  void Section(std::string_view header, const T& object) {
     Section(header);
-    Text(dcf::kName, object.GetName());
-    Text(dcf::kLabel, object.GetLabel());
-    Text(dcf::kNote, object.GetNote());
+    Fields(object);
   }
 
   void WriteDictionary(const CDataDict& d) {
     Section(dcf::kDictionarySection);
     Word(dcf::kVersion, dcf::kVersionText);
-    Text(dcf::kName, d.GetName());
-    Text(dcf::kLabel, d.GetLabel());
-    Text(dcf::kNote, d.GetNote());
-    Number(dcf::kRecordTypeStart, d.GetRecTypeStart());
-    Number(dcf::kRecordTypeLen, d.GetRecTypeLen());
-    Flag(dcf::kRelativePositions, d.GetPosRelative());
-    Flag(dcf::kZeroFill, d.GetZeroFill());
-    Flag(dcf::kDecimalChar, d.GetDecChar());
+    Fields(d);
   }
 
   void WriteLevel(const CDictLevel& level) {
-    Heading(dcf::kLevelSection, level);
+    Section(dcf::kLevelSection, level);
     WriteRecord(dcf::kIdItemsSection, *level.GetIdItemsRec());
     for (int r = 0; r < level.GetNumRecords(); ++r) WriteRecord(dcf::kRecordSection, *level.GetRecord(r));
   }
 
   void WriteRecord(std::string_view header, const CDictRecord& rec) {
-    Heading(header, rec);
-    Text(dcf::kRecordTypeValue, rec.GetRecTypeVal());
-    Flag(dcf::kRequired, rec.GetRequired());
-    Number(dcf::kMaxRecords, rec.GetMaxRecs());
-    Number(dcf::kRecordLen, rec.GetRecLen());
+    Section(header, rec);
     for (int i = 0; i < rec.GetNumItems(); ++i) WriteItem(*rec.GetItem(i));
   }
 
   void WriteItem(const CDictItem& item) {
-    Heading(dcf::kItemSection, item);
-    Number(dcf::kStart, item.GetStart());
-    Number(dcf::kLen, item.GetLen());
-    Number(dcf::kOccurrences, item.GetOccurs());
-    Number(dcf::kDecimal, item.GetDecimal());
-    Word(dcf::kDataType, dcf::DataTypeWord(item.GetDataType()));
-    Word(dcf::kItemType, dcf::ItemTypeWord(item.GetItemType()));
-    Flag(dcf::kDecimalChar, item.GetDecChar());
-    Flag(dcf::kZeroFill, item.GetZeroFill());
+    Section(dcf::kItemSection, item);
     for (int v = 0; v < item.GetNumVSets(); ++v) WriteValueSet(*item.GetVSet(v));
   }
 
   void WriteValueSet(const CDictVSet& vset) {
-    Heading(dcf::kValueSetSection, vset);
+    Section(dcf::kValueSetSection, vset);
     for (int v = 0; v < vset.GetNumValues(); ++v) WriteValue(*vset.GetValue(v));
   }
 
@@ -122,10 +120,7 @@ class DcfWriter {
     Key(dcf::kValue);
     dcf::AppendValueText(out_, value);
     out_ += '\n';
-    if (!value.GetName().empty()) Text(dcf::kValueName, value.GetName());
-    if (!value.GetNote().empty()) Text(dcf::kValueNote, value.GetNote());
-    if (value.GetValueType() != NoneType) Word(dcf::kValueType, dcf::ValueTypeWord(value.GetValueType()));
-    if (value.IsSpecial()) Flag(dcf::kValueSpecial, true);
+    Fields(value);
   }
 
   Out out_;

@@ -1,31 +1,34 @@
-#include "app/cli/DictInspect.h"
+#include "libs/dict/DictInspect.h"
 
 #include "libs/dict/DataDict.h"
+#include "libs/dict/DictFields.h"
 #include "libs/util/JsonStream.h"
 #include "libs/util/TextTools.h"
 
 namespace {
 
-// The name, label and note that every named part of a dictionary carries, in that order.
-template <typename Named>
-void WriteNameLabelNote(const Named& named, CJsonStreamWriter& w) {
-  w.Field("name", named.GetName());
-  w.Field("label", named.GetLabel());
-  w.Field("note", named.GetNote());
+// The object's fields that the JSON shows, in the list's order.
+template <typename T>
+void WriteFieldsJson(const T& object, CJsonStreamWriter& w) {
+  for (const DictField<T>& field : FieldsOf<T>()) {
+    if (field.json.empty()) continue;
+    switch (field.kind) {
+      case FieldKind::Text: w.Field(field.json, field.text(object)); break;
+      case FieldKind::Flag: w.Field(field.json, field.number(object) != 0); break;
+      case FieldKind::Number:
+      case FieldKind::Choice: w.Field(field.json, field.number(object)); break;
+    }
+  }
 }
 
 void WriteValueJson(const CDictValue& value, CJsonStreamWriter& w) {
   w.BeginObject();
-  WriteNameLabelNote(value, w);
-  w.Field("valueType", static_cast<int>(value.GetValueType()));
-  w.Field("special", value.IsSpecial());
+  WriteFieldsJson(value, w);
   w.Key("pairs");
   w.BeginArray();
   for (int i = 0; i < value.GetNumVPairs(); ++i) {
-    const CDictVPair* pair = value.GetVPair(i);
     w.BeginObject();
-    w.Field("from", pair->GetFrom());
-    w.Field("to", pair->GetTo());
+    WriteFieldsJson(*value.GetVPair(i), w);
     w.EndObject();
   }
   w.EndArray();
@@ -34,7 +37,7 @@ void WriteValueJson(const CDictValue& value, CJsonStreamWriter& w) {
 
 void WriteVSetJson(const CDictVSet& vset, CJsonStreamWriter& w) {
   w.BeginObject();
-  WriteNameLabelNote(vset, w);
+  WriteFieldsJson(vset, w);
   w.Key("values");
   w.BeginArray();
   for (int i = 0; i < vset.GetNumValues(); ++i) WriteValueJson(*vset.GetValue(i), w);
@@ -44,15 +47,7 @@ void WriteVSetJson(const CDictVSet& vset, CJsonStreamWriter& w) {
 
 void WriteItemJson(const CDictItem& item, CJsonStreamWriter& w) {
   w.BeginObject();
-  WriteNameLabelNote(item, w);
-  w.Field("start", item.GetStart());
-  w.Field("len", item.GetLen());
-  w.Field("occurs", item.GetOccurs());
-  w.Field("decimals", item.GetDecimal());
-  w.Field("dataType", static_cast<int>(item.GetDataType()));
-  w.Field("itemType", static_cast<int>(item.GetItemType()));
-  w.Field("decChar", item.GetDecChar());
-  w.Field("zeroFill", item.GetZeroFill());
+  WriteFieldsJson(item, w);
   w.Key("valueSets");
   w.BeginArray();
   for (int i = 0; i < item.GetNumVSets(); ++i) WriteVSetJson(*item.GetVSet(i), w);
@@ -62,11 +57,7 @@ void WriteItemJson(const CDictItem& item, CJsonStreamWriter& w) {
 
 void WriteRecordJson(const CDictRecord& record, CJsonStreamWriter& w) {
   w.BeginObject();
-  WriteNameLabelNote(record, w);
-  w.Field("recTypeValue", record.GetRecTypeVal());
-  w.Field("required", record.GetRequired());
-  w.Field("maxRecs", record.GetMaxRecs());
-  w.Field("recLen", record.GetRecLen());
+  WriteFieldsJson(record, w);
   w.Key("items");
   w.BeginArray();
   for (int i = 0; i < record.GetNumItems() && w.Good(); ++i) WriteItemJson(*record.GetItem(i), w);
@@ -123,19 +114,13 @@ void WriteRecordText(const CDictRecord& record, const char* heading, std::ostrea
 void WriteDictJson(const CDataDict& dict, CJsonStreamWriter& w) {
   w.BeginObject();
   w.Field("format", "travo-dictionary");
-  WriteNameLabelNote(dict, w);
-  w.Field("recTypeStart", dict.GetRecTypeStart());
-  w.Field("recTypeLen", dict.GetRecTypeLen());
-  w.Field("posRelative", dict.GetPosRelative());
-  w.Field("zeroFill", dict.GetZeroFill());
-  w.Field("decChar", dict.GetDecChar());
+  WriteFieldsJson(dict, w);
   w.Key("levels");
   w.BeginArray();
   for (int l = 0; l < dict.GetNumLevels() && w.Good(); ++l) {
     const CDictLevel* level = dict.GetLevel(l);
     w.BeginObject();
-    w.Field("name", level->GetName());
-    w.Field("label", level->GetLabel());
+    WriteFieldsJson(*level, w);
     w.Key("idItems");
     WriteRecordJson(*level->GetIdItemsRec(), w);
     w.Key("records");
@@ -160,5 +145,14 @@ void WriteDictText(const CDataDict& dict, std::ostream& out) {
     out << "  Level " << VisibleText(level->GetName()) << "  \"" << VisibleText(level->GetLabel()) << "\"\n";
     WriteRecordText(*level->GetIdItemsRec(), "Id items", out);
     for (int r = 0; r < level->GetNumRecords(); ++r) WriteRecordText(*level->GetRecord(r), "Record", out);
+  }
+}
+
+void DescribeDictionary(const CDataDict& dict, bool json, std::ostream& out) {
+  if (json) {
+    CJsonStreamWriter writer(out);
+    WriteDictJson(dict, writer);
+  } else {
+    WriteDictText(dict, out);
   }
 }
