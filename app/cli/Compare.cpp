@@ -12,7 +12,8 @@
 #include "libs/util/Host.h"
 #include "libs/util/ProgressDlg.h"
 #include "libs/util/TextTools.h"
-#include "orva41/ORVA41Reader.h"
+#include "orva31/Orva31Format.h"
+#include "orva41/Orva41Format.h"
 #include "veskconv/VeskVornConv.h"
 
 namespace {
@@ -229,9 +230,8 @@ std::unique_ptr<CDataDict> ReadByConverter(FileFormat format, const std::string&
   std::unique_ptr<CDataDict> dict;
   if (format == FileFormat::Orva31) {
     CConvertApp app;
-    CProgressDlg progress;
-    dict = std::make_unique<CDataDict>();
-    if (!app.ReadORVA31Dict(input, *dict, progress)) dict.reset();
+    FormatContext context = app.Context();
+    dict = Orva31Format().readDictionary({input, input}, context);
   } else {
     dict = CVeskVornConv().ReadDictionary(input);
   }
@@ -274,7 +274,10 @@ std::unique_ptr<CDataDict> LoadAnyDictionary(const std::string& path, std::strin
       CollectingHost host;
       ScopedHost installed(host);
       CConvertApp app;
-      dict = LoadORVA41Dict(app, input.path(), &error);
+      FormatContext context = app.Context();
+      context.showProgress = false;
+      dict = Orva41Format().readDictionary({input.path(), path}, context);
+      if (!dict) error = app.m_sMessage;
       break;
     }
     case FileFormat::Orva31:

@@ -12,7 +12,7 @@
 #include "libs/util/FileNames.h"
 #include "libs/util/JsonStream.h"
 #include "orva31/DdInspect.h"
-#include "orva41/ORVA41Reader.h"
+#include "orva41/Orva41Format.h"
 #include "vesk/VeskInspect.h"
 
 namespace {
@@ -46,8 +46,13 @@ bool InspectTravoDictionary(const InspectedFile& file, bool json, std::ostream& 
 // An ORVA 4.1 dictionary is shown as its conversion would build it.
 bool InspectOrva41Dictionary(const InspectedFile& file, bool json, std::ostream& out, std::string& error) {
   CConvertApp app;
-  std::unique_ptr<CDataDict> dict = LoadORVA41Dict(app, file.read, &error);
-  if (!dict) return false;
+  FormatContext context = app.Context();
+  context.showProgress = false;
+  std::unique_ptr<CDataDict> dict = Orva41Format().readDictionary({file.read, file.shown}, context);
+  if (!dict) {
+    error = app.m_sMessage;
+    return false;
+  }
   return ShowDictionary(*dict, json, out);
 }
 
