@@ -26,8 +26,15 @@ bool Describe(const InputFile& input, bool json, std::ostream& out, std::string&
 
 const FormatModule& Orva31Format() {
   static const FormatModule module{
-      FileFormat::Orva31,       "orva31",           "dd", "an ORVA 3.1 dictionary", DetectOrva31,
-      orva31::ReadDictionary,   orva31::ConvertToTravo, ConvertFromTravo, Describe,
+      .format = FileFormat::Orva31,
+      .name = "orva31",
+      .extension = "dd",
+      .description = "an ORVA 3.1 dictionary",
+      .detect = DetectOrva31,
+      .readDictionary = orva31::ReadDictionary,
+      .convertToTravo = orva31::ConvertToTravo,
+      .convertFromTravo = ConvertFromTravo,
+      .describe = Describe,
   };
   return module;
 }

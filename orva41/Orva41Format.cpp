@@ -36,8 +36,15 @@ bool DetectOrva41(std::string_view firstBytes) {
 
 const FormatModule& Orva41Format() {
   static const FormatModule module{
-      FileFormat::Orva41,     "orva41", "ddw", "an ORVA 4.1 dictionary", DetectOrva41,
-      orva41::LoadDictionary, orva41::ConvertToTravo, nullptr, nullptr,
+      .format = FileFormat::Orva41,
+      .name = "orva41",
+      .extension = "ddw",
+      .description = "an ORVA 4.1 dictionary",
+      .detect = DetectOrva41,
+      .readDictionary = orva41::LoadDictionary,
+      .convertToTravo = orva41::ConvertToTravo,
+      .convertFromTravo = nullptr,
+      .describe = nullptr,  // the programs describe the dictionary it reads
   };
   return module;
 }

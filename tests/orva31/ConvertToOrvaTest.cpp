@@ -405,4 +405,22 @@ TEST_F(ToOrvaTest, ReplacedFileKeepsItsPermissions) {
   EXPECT_NE(ReadTextFile(target), "OLD CONTENT");
 }
 
+// The application's record and item counters follow the conversion: where it ended, or the
+// record and item it stopped at.
+TEST_F(ToOrvaTest, TheAppKnowsWhereTheConversionStands) {
+  CDataDict dict = RoundTripDictionary();
+  ASSERT_TRUE(Convert(dict, target));
+  EXPECT_EQ(app.m_nOrvaRecord, 3);  // past the last of three records
+  EXPECT_EQ(app.m_nOrvaItem, 0);    // which has no items
+
+  CDictRecord* person = dict.GetLevel(0)->GetRecord(0);
+  CDictItem tooLong = MakeItem("INCOME", 30, 16);
+  person->AddItem(&tooLong);
+  host.messages.clear();
+  EXPECT_FALSE(Convert(dict, target));
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(app.m_nOrvaRecord, 0);  // the first record
+  EXPECT_EQ(app.m_nOrvaItem, 3);    // its fourth item
+}
+
 }  // namespace
