@@ -10,7 +10,6 @@
 #include "app/cli/Arguments.h"
 #include "libs/dict/DataDict.h"
 #include "libs/util/Host.h"
-#include "libs/util/ProgressDlg.h"
 #include "libs/util/TextTools.h"
 #include "orva31/Orva31Format.h"
 #include "orva41/Orva41Format.h"
