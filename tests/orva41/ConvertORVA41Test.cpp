@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "RecordingHost.h"
+#include "TestFiles.h"
 #include "app/ConvertApp.h"
 #include "libs/dict/DataDict.h"
-#include "TestFiles.h"
 #include "orva41/Orva41Format.h"
 
 namespace {
