@@ -14,7 +14,8 @@ class CSpecFile;
 class CDictItem;
 class CDictVSet;
 class CDictValue;
-class CProgressDlg;
+class DdReader;
+class DdWriter;
 namespace dd {
 class ClaimBudget;
 }
@@ -92,27 +93,25 @@ class CConvertApp {
   // the conversion did not write its output. Messages go to the installed host.
   bool RunConversion(int kind, const CVornString& input, const CVornString& output);
 
-  // The converters; each returns a success flag and reports through the host.
+  // The converters; each calls its format module with Context(), records what it wrote (see
+  // LastWrittenFiles) and returns true when it wrote its output.
   bool ConvertORVA31Dict(const CVornString& input, const CVornString& output);    // kind 0
   bool ConvertORVA41Dict(const CVornString& input, const CVornString& output);    // kind 1
   bool ConvertToORVA31Dict(const CVornString& input, const CVornString& output);  // kind 2
   bool ConvertVESK(const CVornString& input, const CVornString& output, bool forms);  // 3, 4
 
-  // Kind 0 helpers (ORVA 3.1 to Travo).
-  // The dictionary as the conversion builds it, read into dict (a fresh one) and
-  // validated, nothing written; progress is opened and stepped and Cancel polled as the
-  // conversion does. False after the message that says why, or on Cancel.
-  bool ReadORVA31Dict(const CVornString& input, CDataDict& dict, CProgressDlg& progress);
+  // Kind 0 steps (ORVA 3.1 to Travo), on the file reader opened by the conversion.
   // budget: what the file's tables have left to give; records that claim more are unreadable.
-  int ConvertORVA31Record(int record, CDictRecord* target, dd::ClaimBudget& budget);
+  int ConvertORVA31Record(DdReader& reader, int record, CDictRecord* target, dd::ClaimBudget& budget);
   void RemoveCommonOverlaps(CDataDict* dict);
   // Kind 1 readers (ORVA 4.1 text), one per nesting level of the file.
   void ReadORVA41Record(CSpecFile& specFile, CDictRecord* record, bool common);
   void ReadORVA41Item(CSpecFile& specFile, CDictItem* item);
   void ReadORVA41ValueSet(CSpecFile& specFile, CDictVSet* vset);
   void ReadORVA41Value(CSpecFile& specFile, CDictValue* value);
-  // Kind 2 helper (Travo to ORVA 3.1): record -2 stands for the level's id items.
-  int ConvertTravoRecord(CDataDict* dict, int level, int record);
+  // Kind 2 step (Travo to ORVA 3.1) into the image of writer, at m_nOrvaRecord and
+  // m_nOrvaItem: record -2 stands for the level's id items.
+  int ConvertTravoRecord(DdWriter& writer, CDataDict* dict, int level, int record);
 
   // True when the last RunConversion wrote its output (the converters' own return values
   // do not always say so).

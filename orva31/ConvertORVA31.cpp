@@ -1,34 +1,24 @@
 // Conversion kind 0: an ORVA 3.1 dictionary (.dd) into a one-level Travo dictionary.
 #include <algorithm>
 
-#include "app/ConvertApp.h"
 #include "libs/dict/DataDict.h"
 #include "libs/util/Numbers.h"
 #include "libs/util/ProgressDlg.h"
 #include "orva31/ConvertSupport.h"
 #include "orva31/DdAccess.h"
 #include "orva31/DdFormat.h"
+#include "orva31/Orva31Convert.h"
+#include "orva31/Orva31Messages.h"
 
-using orva31::ResText;
-using orva31::ShowString;
+namespace orva31 {
 
 namespace {
 
 enum : int {
-  IDS_NAME_TOO_LONG = 201,
-  IDS_IO_ERROR = 202,  // 202 to 206 follow the access layer's codes -1 to -5
   IDS_VALIDATING = 209,
   IDS_SAVING = 210,
-  IDS_CONVERTED = 211,
-  IDS_NOT_CONVERTED = 212,
-  IDS_RECORD_IO_ERROR = 213,
-  IDS_RECORD_NOT_FOUND = 214,
-  IDS_ITEM_IO_ERROR = 215,
-  IDS_ITEM_NOT_FOUND = 216,
-  IDS_OVERLAPS = 217,
   IDS_LEVEL_LABEL = 218,
   IDS_LEVEL_NAME = 219,
-  IDS_SUBITEMS_PROMOTED = 273,
 };
 
 // Inputs whose base name is this long are refused before the file is looked at.
@@ -43,15 +33,9 @@ CVornString ConvertedName(const char* stored) {
   return name;
 }
 
-// The ORVA file stays open (and share-locked) only while a conversion reads it.
-struct OpenDdFile {
-  ~OpenDdFile() { DdClose(); }
-};
-
-// Shows the message for a failed read of an item or below and returns 0.
-int ItemReadFailure(CVornString& message, int rc, int record, int item, unsigned style) {
-  message.Format(ResText(rc == DD_IO_ERROR ? IDS_ITEM_IO_ERROR : IDS_ITEM_NOT_FOUND), record, item);
-  message.MessageBoxA(style);
+// Reports the failed read of an item or below and returns 0.
+int ItemReadFailure(IReporter& reporter, int rc, int record, int item, unsigned style) {
+  reporter.Report(ItemUnreadable(rc, record, item, style));
   return 0;
 }
 
@@ -74,23 +58,23 @@ CVornString ExplicitDecimals(const char* stored, int decimals, char decimalChar)
 }
 
 // Reads the value names and pairs of one item into vset; 0 after a message.
-int ReadValueSet(CConvertApp& app, int record, int item, const DdItemInfo& info, CDictVSet& vset,
-                 dd::ClaimBudget& budget) {
-  if (!budget.ClaimValueNames(info.numValueNames))
-    return ItemReadFailure(app.m_sMessage, DD_IO_ERROR, record, item, 0);
+int ReadValueSet(DdReader& reader, FormatContext& context, int record, int item, const DdItemInfo& info,
+                 CDictVSet& vset, dd::ClaimBudget& budget) {
+  IReporter& reporter = context.reporter;
+  if (!budget.ClaimValueNames(info.numValueNames)) return ItemReadFailure(reporter, DD_IO_ERROR, record, item, 0);
   for (int v = 0; v < info.numValueNames; ++v) {
     DdValueNameInfo name;
-    if (int rc = DdGetValueName(record, item, v, &name); rc < 0)
-      return ItemReadFailure(app.m_sMessage, rc, record, item, 0);
+    if (int rc = reader.GetValueName(record, item, v, &name); rc < 0)
+      return ItemReadFailure(reporter, rc, record, item, 0);
     if (!budget.ClaimValueBytes(2ull * info.length * name.numPairs))
-      return ItemReadFailure(app.m_sMessage, DD_IO_ERROR, record, item, 0);
+      return ItemReadFailure(reporter, DD_IO_ERROR, record, item, 0);
     CDictValue value;
     value.SetLabel(ConvertedName(name.name));
     ApplySpecialLabel(value);
     for (int k = 0; k < name.numPairs; ++k) {
       DdValuePair stored;
-      if (int rc = DdGetValue(record, item, v, k, &stored); rc < 0)
-        return ItemReadFailure(app.m_sMessage, rc, record, item, 0);
+      if (int rc = reader.GetValue(record, item, v, k, &stored); rc < 0)
+        return ItemReadFailure(reporter, rc, record, item, 0);
       CDictVPair pair(stored.from, stored.to);
       // A single blank value stands for "not applicable".
       if (!value.IsSpecial() && name.numPairs == 1 && pair.GetFrom().IsBlank()) {
@@ -99,8 +83,8 @@ int ReadValueSet(CConvertApp& app, int record, int item, const DdItemInfo& info,
         value.SetValueType(NotAppType);
       }
       if (info.dataType == 0 && !value.IsSpecial()) {
-        pair.SetFrom(ExplicitDecimals(stored.from, info.decimals, app.GetDecimalChar()));
-        pair.SetTo(ExplicitDecimals(stored.to, info.decimals, app.GetDecimalChar()));
+        pair.SetFrom(ExplicitDecimals(stored.from, info.decimals, context.decimalChar));
+        pair.SetTo(ExplicitDecimals(stored.to, info.decimals, context.decimalChar));
       }
       value.AddVPair(&pair);
     }
@@ -122,27 +106,28 @@ int RecordLength(const CDictRecord& record) {
 
 int ItemEnd(const CDictItem& item) { return item.GetStart() + item.GetLen() * item.GetOccurs(); }
 
-}  // namespace
-
-bool CConvertApp::ReadORVA31Dict(const CVornString& input, CDataDict& dict, CProgressDlg& progress) {
-  // Paths keep their letter case here: upper case only for the dictionary's label.
-  const std::string base = orva31::WithoutExtension(input);
-  CVornString label = orva31::FileNamePart(base);
+// The dictionary of the file at input, read into dict (a fresh one) and validated, nothing
+// written. progress is opened (when the context shows progress) and stepped, and Cancel
+// polled; it stays open for the caller. False after the message that says why, or on Cancel.
+bool ReadInto(const InputFile& input, FormatContext& context, CDataDict& dict, CProgressDlg& progress) {
+  // Paths keep their letter case here: upper case only for the dictionary's label. The file
+  // is read whatever its extension; the dictionary is named after the file.
+  const std::string base = WithoutExtension(input.path);
+  CVornString label = FileNamePart(base);
   label.MakeUpper();
   if (static_cast<int>(base.size()) >= kMaxInputBaseLength) {
-    m_sMessage.Format(ResText(IDS_NAME_TOO_LONG), base.c_str());
-    m_sMessage.MessageBoxA(0);
+    context.reporter.Report(NameTooLong(WithoutExtension(input.shown)));
     return false;
   }
 
-  OpenDdFile inputFile;
+  DdReader reader;
   DdFileInfo info;
-  if (int rc = DdOpen(base, &info); rc < 0) {
-    ShowString(m_sMessage, IDS_IO_ERROR - 1 - rc);
+  if (int rc = reader.OpenFile(input.path, &info); rc < 0) {
+    context.reporter.Report(OpenFailed(rc));
     return false;
   }
 
-  orva31::OpenProgress(progress, info.numRecords + 2);
+  OpenProgress(progress, info.numRecords + 2, context.showProgress);
 
   dict.SetLabel(label);
   CVornString name = label;
@@ -161,22 +146,22 @@ bool CConvertApp::ReadORVA31Dict(const CVornString& input, CDataDict& dict, CPro
   CDictLevel* level = dict.GetLevel(0);
 
   dd::ClaimBudget budget(info.numItems, info.numValueNames, info.valueAreaSize);
-  if (!ConvertORVA31Record(-1, level->GetIdItemsRec(), budget)) return false;
+  if (!ConvertRecord(reader, context, -1, *level->GetIdItemsRec(), budget)) return false;
   progress.StepIt();
   if (progress.CheckCancelButton()) return false;
 
   const int typeLength = dict.GetRecTypeLen();
   for (int r = 0; r < info.numRecords; ++r) {
     CDictRecord record;
-    if (!ConvertORVA31Record(r, &record, budget)) return false;
+    if (!ConvertRecord(reader, context, r, record, budget)) return false;
     record.SetRecTypeVal(typeLength == 0 ? CVornString() : record.GetRecTypeVal().Left(typeLength));
     level->AddRecord(&record);
     progress.StepIt();
     if (progress.CheckCancelButton()) return false;
   }
-  DdClose();
+  reader.Close();  // the file is released before the work on the dictionary alone
 
-  RemoveCommonOverlaps(&dict);
+  RemoveCommonOverlaps(context, dict);
   dict.BuildNameList();
   progress.SetStatus(IDS_VALIDATING);
   CDDRuleMgr rules;
@@ -185,46 +170,52 @@ bool CConvertApp::ReadORVA31Dict(const CVornString& input, CDataDict& dict, CPro
   return !progress.CheckCancelButton();
 }
 
-bool CConvertApp::ConvertORVA31Dict(const CVornString& input, const CVornString& output) {
+}  // namespace
+
+std::unique_ptr<CDataDict> ReadDictionary(const InputFile& input, FormatContext& context) {
+  auto dict = std::make_unique<CDataDict>();
+  CProgressDlg progress(context.reporter);
+  if (!ReadInto(input, context, *dict, progress)) return nullptr;
+  return dict;
+}
+
+ConversionResult ConvertToTravo(const ConversionRequest& request, FormatContext& context) {
   CDataDict dict;
-  CProgressDlg progress;
-  if (!ReadORVA31Dict(input, dict, progress)) return false;
+  CProgressDlg progress(context.reporter);
+  if (!ReadInto(request.input, context, dict, progress)) return {};
 
   progress.SetStatus(IDS_SAVING);
   // The last step: the id items, each record and the validation came before.
   progress.SetPos(dict.GetLevel(0)->GetNumRecords() + 2);
-  const bool saved = dict.Save(output);
-  m_sMessage.LoadString(saved ? IDS_CONVERTED : IDS_NOT_CONVERTED);
-  if (saved)
-    MarkDictionaryWritten(output, dict);
-  else if (!dict.GetLastError().empty())
-    m_sMessage += "\n\n" + dict.GetLastError();
+  const bool saved = dict.Save(request.output);
+  const ConversionResult result = saved ? DictionaryWritten(request.output, dict) : ConversionResult{};
   progress.DestroyWindow();
-  m_sMessage.MessageBoxA(0);
-  return true;
+  context.reporter.Report(ConversionEnded(saved, dict.GetLastError()));
+  return result;
 }
 
-int CConvertApp::ConvertORVA31Record(int record, CDictRecord* target, dd::ClaimBudget& budget) {
+int ConvertRecord(DdReader& reader, FormatContext& context, int record, CDictRecord& target,
+                  dd::ClaimBudget& budget) {
+  IReporter& reporter = context.reporter;
   DdRecordInfo info;
-  int rc = DdGetRecord(record, &info);
+  int rc = reader.GetRecord(record, &info);
   if (rc >= 0 && !budget.ClaimItems(info.numItems)) rc = DD_IO_ERROR;
   if (rc < 0) {
-    m_sMessage.Format(ResText(rc == DD_IO_ERROR ? IDS_RECORD_IO_ERROR : IDS_RECORD_NOT_FOUND), record);
-    m_sMessage.MessageBoxA(0);
+    reporter.Report(RecordUnreadable(rc, record));
     return 0;
   }
   const CVornString recordName = ConvertedName(info.name);
-  target->SetLabel(recordName);
-  target->SetName(recordName);
-  target->SetRecTypeVal(info.recTypeValue);
-  target->SetRequired(info.required != 0);
-  target->SetMaxRecs(info.maxOccurrences);
+  target.SetLabel(recordName);
+  target.SetName(recordName);
+  target.SetRecTypeVal(info.recTypeValue);
+  target.SetRequired(info.required != 0);
+  target.SetMaxRecs(info.maxOccurrences);
 
   bool promoting = false;  // inside a run of COMMON subitems turned into items
   for (int i = 0; i < info.numItems; ++i) {
     DdItemInfo stored;
-    if (int rc = DdGetItem(record, i, &stored); rc < 0)
-      return ItemReadFailure(m_sMessage, rc, record, i, MB_ICONEXCLAMATION);
+    if (int rc = reader.GetItem(record, i, &stored); rc < 0)
+      return ItemReadFailure(reporter, rc, record, i, MB_ICONEXCLAMATION);
     const CVornString itemName = ConvertedName(stored.name);
     CDictItem item;
     item.SetName(itemName);
@@ -235,8 +226,8 @@ int CConvertApp::ConvertORVA31Record(int record, CDictRecord* target, dd::ClaimB
     // Travo's id items have no subitems: a run of COMMON subitems replaces its parent.
     if (record == -1 && stored.itemType == 1) {
       if (!promoting) {
-        if (target->GetNumItems() > 0) target->RemoveItemAt(target->GetNumItems() - 1);
-        ShowString(m_sMessage, IDS_SUBITEMS_PROMOTED);
+        if (target.GetNumItems() > 0) target.RemoveItemAt(target.GetNumItems() - 1);
+        reporter.Report(SubitemsPromoted());
       }
       promoting = true;
       item.SetItemType(Item);
@@ -252,18 +243,18 @@ int CConvertApp::ConvertORVA31Record(int record, CDictRecord* target, dd::ClaimB
     CDictVSet vset;
     vset.SetLabel(itemName);
     vset.SetName(itemName + "_VS1");
-    if (!ReadValueSet(*this, record, i, stored, vset, budget)) return 0;
+    if (!ReadValueSet(reader, context, record, i, stored, vset, budget)) return 0;
     if (vset.GetNumValues() > 0) item.AddVSet(&vset);
-    target->AddItem(&item);
+    target.AddItem(&item);
   }
-  target->SetRecLen(RecordLength(*target));
+  target.SetRecLen(RecordLength(target));
   return 1;
 }
 
-void CConvertApp::RemoveCommonOverlaps(CDataDict* dict) {
-  m_sMessage.Empty();
+void RemoveCommonOverlaps(FormatContext& context, CDataDict& dict) {
+  std::string removedNames;
   int removed = 0;
-  CDictLevel* level = dict->GetLevel(0);
+  CDictLevel* level = dict.GetLevel(0);
   const CDictRecord* common = level->GetIdItemsRec();
   for (int c = 0; c < common->GetNumItems(); ++c) {
     const int commonStart = common->GetItem(c)->GetStart();
@@ -279,15 +270,14 @@ void CConvertApp::RemoveCommonOverlaps(CDataDict* dict) {
           ++i;
           continue;
         }
-        if (++removed % 2 == 0) m_sMessage += "\r\n";
-        m_sMessage += item->GetName() + "\t\t";
+        if (++removed % 2 == 0) removedNames += "\r\n";
+        removedNames += item->GetName() + "\t\t";
         record->RemoveItemAt(i);
         while (i < record->GetNumItems() && record->GetItem(i)->GetItemType() != Item) record->RemoveItemAt(i);
       }
     }
   }
-  if (!m_sMessage.IsEmpty()) {
-    m_sMessage = CVornString(ResText(IDS_OVERLAPS)) + m_sMessage;
-    m_sMessage.MessageBoxA(0);
-  }
+  if (!removedNames.empty()) context.reporter.Report(OverlapsRemoved(removedNames));
 }
+
+}  // namespace orva31

@@ -40,16 +40,10 @@ inline std::string FileNamePart(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Shows a string-table entry through the host.
-inline void ShowString(CVornString& message, int id, unsigned style = 0) {
-  message.LoadString(id);
-  message.MessageBoxA(style);
-}
-
-// Opens the progress window both conversions show: titled, stepping by one from 0 to
-// upper, status "Converting ...".
-inline void OpenProgress(CProgressDlg& progress, int upper) {
-  progress.Create();
+// Opens the progress window both conversions show (when show is true): titled, stepping by
+// one from 0 to upper, status "Converting ...".
+inline void OpenProgress(CProgressDlg& progress, int upper, bool show) {
+  if (show) progress.Create();
   progress.SetWindowText(ResText(IDS_APP_TITLE));
   progress.SetRange(0, upper);
   progress.SetStep(1);

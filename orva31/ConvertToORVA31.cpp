@@ -1,40 +1,21 @@
 // Conversion kind 2: a Travo dictionary into an ORVA 3.1 dictionary (.dd). The file is
 // written through a temporary file in the target's folder that replaces the target only
 // when it is complete, so a failed conversion leaves whatever was there before.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
-#include "app/ConvertApp.h"
 #include "libs/dict/DataDict.h"
 #include "libs/util/Numbers.h"
 #include "libs/util/ProgressDlg.h"
 #include "orva31/ConvertSupport.h"
 #include "orva31/DdAccess.h"
+#include "orva31/Orva31Convert.h"
+#include "orva31/Orva31Messages.h"
 
-using orva31::ResText;
-using orva31::ShowString;
+namespace orva31 {
 
 namespace {
-
-enum : int {
-  IDS_MORE_THAN_ONE_LEVEL = 260,
-  IDS_CANNOT_OPEN_OUTPUT = 261,
-  IDS_OUTPUT_IN_USE = 262,
-  IDS_SAVE_IO_ERROR = 263,
-  IDS_CANNOT_ADD_RECORD = 265,
-  IDS_NUMERIC_TOO_LONG = 266,
-  IDS_CANNOT_ADD_ITEM = 267,
-  IDS_TOO_MANY_VALUE_NAMES = 268,
-  IDS_TOO_MANY_VALUES = 269,
-  IDS_NAME_TRUNCATED = 270,
-  IDS_DECIMAL_CHARACTER = 271,
-  IDS_VALUES_NOT_SAVED = 272,
-};
 
 constexpr int kOrvaNameLength = 16;
 constexpr int kTextField = 15;  // record type and value fields
@@ -75,13 +56,12 @@ void BlankField(char* field, int size) {
 // A record or item name for ORVA 3.1: '-' for '_', in the OEM code page, at most 16
 // bytes (message 270 when cut, without a '-' left at the cut end), in a 17-byte name
 // field. Returns the name as written, in the host code page, for messages.
-CVornString OrvaName(CVornString& message, const CVornString& travoName, char* field) {
+CVornString OrvaName(IReporter& reporter, const CVornString& travoName, char* field) {
   CVornString name = travoName;
   name.Replace('_', '-');
   CVornString oem = ToOem(name);
   if (oem.GetLength() > kOrvaNameLength) {
-    message.Format(ResText(IDS_NAME_TRUNCATED), travoName.c_str());
-    message.MessageBoxA(0);
+    reporter.Report(NameTruncated(travoName));
     oem = oem.Left(kOrvaNameLength);
     while (!oem.IsEmpty() && oem.back() == '-') oem.pop_back();
   }
@@ -114,16 +94,23 @@ void PairText(const CDictItem& item, bool asNumber, const CVornString& text, cha
   }
 }
 
+// The image a conversion fills, the reporter of its messages and where it stands.
+struct Target {
+  DdWriter& writer;
+  IReporter& reporter;
+  OrvaCursor cursor;
+};
+
 // Adds the values of the item's only value set to the image; 0 after a message.
-int AddValues(CConvertApp& app, const CDictItem& item) {
+int AddValues(Target& to, const CDictItem& item) {
   const CDictVSet* vset = item.GetVSet(0);
   for (int v = 0; v < vset->GetNumValues(); ++v) {
     const CDictValue* value = vset->GetValue(v);
     DdValueNameInfo name = {};
     BlankField(name.name, kOrvaNameLength);
     PlaceText(name.name, ToOem(value->GetLabel()), kOrvaNameLength);
-    if (DdAddValueName(app.m_nOrvaRecord, app.m_nOrvaItem, &name) < 0) {
-      ShowString(app.m_sMessage, IDS_TOO_MANY_VALUE_NAMES);
+    if (to.writer.AddValueName(to.cursor.record, to.cursor.item, &name) < 0) {
+      to.reporter.Report(TooManyValueNames());
       return 0;
     }
     const bool asNumber = item.GetDataType() == NumericType && !value->IsSpecial();
@@ -135,8 +122,8 @@ int AddValues(CConvertApp& app, const CDictItem& item) {
         std::memcpy(stored.to, stored.from, sizeof stored.to);  // a single value: to = from
       else
         PairText(item, asNumber, pair->GetTo(), stored.to);
-      if (DdAddValue(app.m_nOrvaRecord, app.m_nOrvaItem, v, &stored) < 0) {
-        ShowString(app.m_sMessage, IDS_TOO_MANY_VALUES);
+      if (to.writer.AddValue(to.cursor.record, to.cursor.item, v, &stored) < 0) {
+        to.reporter.Report(TooManyValues());
         return 0;
       }
     }
@@ -144,19 +131,17 @@ int AddValues(CConvertApp& app, const CDictItem& item) {
   return 1;
 }
 
-// Adds one item, with its values, to the current ORVA record; 0 after a message.
-int AddItem(CConvertApp& app, const CDictItem& item) {
+// Adds one item, with its values, to the record at the cursor; 0 after a message.
+int AddItem(Target& to, const CDictItem& item) {
   DdItemInfo info = {};
-  const CVornString orvaName = OrvaName(app.m_sMessage, item.GetName(), info.name);
+  const CVornString orvaName = OrvaName(to.reporter, item.GetName(), info.name);
   info.start = item.GetStart() - 1;
   if (item.GetDataType() == NumericType && item.GetLen() > kTextField) {
-    app.m_sMessage.Format(ResText(IDS_NUMERIC_TOO_LONG), item.GetName().c_str());
-    app.m_sMessage.MessageBoxA(0);
+    to.reporter.Report(NumericTooLong(item.GetName()));
     return 0;
   }
   if (item.GetDecChar()) {
-    app.m_sMessage.Format(ResText(IDS_DECIMAL_CHARACTER), item.GetName().c_str());
-    app.m_sMessage.MessageBoxA(0);
+    to.reporter.Report(DecimalCharacter(item.GetName()));
     return 0;
   }
   info.length = item.GetLen();
@@ -164,20 +149,18 @@ int AddItem(CConvertApp& app, const CDictItem& item) {
   info.decimals = item.GetDecimal();
   info.occurrences = item.GetOccurs();
   info.itemType = item.GetItemType() == Item ? 0 : 1;
-  if (DdAddItem(app.m_nOrvaRecord, &info) < 0) {
-    app.m_sMessage.Format(ResText(IDS_CANNOT_ADD_ITEM), item.GetName().c_str());
-    app.m_sMessage.MessageBoxA(0);
+  if (to.writer.AddItem(to.cursor.record, &info) < 0) {
+    to.reporter.Report(ItemNotAdded(item.GetName()));
     return 0;
   }
   if (item.GetNumVSets() == 1) {
     if (item.GetLen() > kTextField) {
-      app.m_sMessage.Format(ResText(IDS_VALUES_NOT_SAVED), orvaName.c_str());
-      app.m_sMessage.MessageBoxA(0);
-    } else if (!AddValues(app, item)) {
+      to.reporter.Report(ValuesNotSaved(orvaName));
+    } else if (!AddValues(to, item)) {
       return 0;
     }
   }
-  ++app.m_nOrvaItem;
+  ++to.cursor.item;
   return 1;
 }
 
@@ -209,100 +192,87 @@ void SplitValueSets(CDataDict* dict, const CDDRuleMgr& rules, int level, int rec
   }
 }
 
-// Where the ORVA file goes: the output path when its extension is "dd" in any letter
-// case, else the output path with ".dd" for its extension.
-// Ends writing when the conversion stops: a file not completed is discarded.
-struct OutputClose {
-  ~OutputClose() { DdCloseOutput(); }
-};
-
 }  // namespace
 
-bool CConvertApp::ConvertToORVA31Dict(const CVornString& input, const CVornString& output) {
-  CProgressDlg progress;
-  orva31::OpenProgress(progress, 100);
+ConversionResult ConvertFromTravo(const ConversionRequest& request, FormatContext& context, OrvaCursor cursor) {
+  CProgressDlg progress(context.reporter);
+  OpenProgress(progress, 100, context.showProgress);
 
   CDataDict dict;
-  if (!dict.Open(input)) {
+  if (!dict.Open(request.input.path)) {
     // Nothing is written from a dictionary that could not be read whole.
-    m_sMessage = "Travo Data Dictionary  " + input + "  could not be read:\n" + dict.GetLastError();
-    m_sMessage.MessageBoxA(0);
-    return false;
+    context.reporter.Report(TravoUnreadable(request.input.shown, dict.GetLastError()));
+    return {};
   }
-  if (dict.GetNumLevels() > 1) ShowString(m_sMessage, IDS_MORE_THAN_ONE_LEVEL);
+  if (dict.GetNumLevels() > 1) context.reporter.Report(MoreThanOneLevel());
   progress.SetRange(0, dict.GetNumRecs() + 1);
   const std::string date = HeaderDate(CVornString::Date());
   const std::string time = HeaderTime(CVornString::Time());
 
-  const std::string target = orva31::OutputFileFor(output);
-  if (DdCreateFile(target) < 0) {
-    const int reason = errno;
-    m_sMessage.Format(ResText(IDS_CANNOT_OPEN_OUTPUT), output.c_str());
-    if (reason == EAGAIN)
-      m_sMessage += ResText(IDS_OUTPUT_IN_USE);
-    else
-      m_sMessage += CVornString("\n\n") + std::strerror(reason);
-    m_sMessage.MessageBoxA(0);
-    return false;
+  const std::string target = OutputFileFor(request.output);
+  DdWriter writer;  // a file it did not complete is discarded with it
+  if (writer.CreateFile(target) < 0) {
+    context.reporter.Report(OutputNotCreated(request.output, errno));
+    return {};
   }
-  OutputClose closeOutput;
 
-  DdNew();
+  writer.New();
   if (dict.GetRecTypeLen() <= 0)  // a negative length (a damaged .dcf) means none too
-    DdSetRecordType(-1, -1);
+    writer.SetRecordType(-1, -1);
   else
-    DdSetRecordType(dict.GetRecTypeStart() - 1, dict.GetRecTypeLen());
+    writer.SetRecordType(dict.GetRecTypeStart() - 1, dict.GetRecTypeLen());
 
-  m_nOrvaItem = 0;
-  m_nOrvaRecord = -1;
+  cursor.item = 0;
+  cursor.record = -1;
   for (int l = 0; l < dict.GetNumLevels(); ++l) {
-    if (!ConvertTravoRecord(&dict, l, -2)) return false;
+    if (!ConvertTravoRecord(writer, context, cursor, dict, l, -2)) return {};
   }
-  m_nOrvaRecord = 0;
+  cursor.record = 0;
   for (int l = 0; l < dict.GetNumLevels(); ++l) {
     for (int r = 0; r < dict.GetLevel(l)->GetNumRecords(); ++r) {
       progress.StepIt();
-      m_nOrvaItem = 0;
-      if (!ConvertTravoRecord(&dict, l, r) || progress.CheckCancelButton()) return false;
-      ++m_nOrvaRecord;
+      cursor.item = 0;
+      if (!ConvertTravoRecord(writer, context, cursor, dict, l, r) || progress.CheckCancelButton()) return {};
+      ++cursor.record;
     }
   }
 
-  if (DdWrite(date.c_str(), time.c_str()) < 0) {
-    m_sMessage.LoadString(IDS_SAVE_IO_ERROR);
-    m_sMessage += CVornString("\n\n") + DdWriteError();
-    m_sMessage.MessageBoxA(0);
-    return false;
+  if (writer.Write(date.c_str(), time.c_str()) < 0) {
+    context.reporter.Report(NotSaved(writer.WriteError()));
+    return {};
   }
-  MarkDictionaryWritten(target, dict);
+  const ConversionResult result = DictionaryWritten(target, dict);
   progress.DestroyWindow();
-  return true;
+  return result;
 }
 
-int CConvertApp::ConvertTravoRecord(CDataDict* dict, int level, int record) {
+int ConvertTravoRecord(DdWriter& writer, FormatContext& context, OrvaCursor cursor, CDataDict& dict, int level,
+                       int record) {
+  Target to{writer, context.reporter, cursor};
   CDDRuleMgr rules;
-  rules.SetCurrDict(dict);
-  const int typeLength = dict->GetRecTypeLen() <= 0 ? kNoRecordTypeLength : dict->GetRecTypeLen();
-  CDictLevel* travoLevel = dict->GetLevel(level);
+  rules.SetCurrDict(&dict);
+  const int typeLength = dict.GetRecTypeLen() <= 0 ? kNoRecordTypeLength : dict.GetRecTypeLen();
+  CDictLevel* travoLevel = dict.GetLevel(level);
   CDictRecord* source = record == -2 ? travoLevel->GetIdItemsRec() : travoLevel->GetRecord(record);
 
   if (record != -2) {
     DdRecordInfo info = {};
-    OrvaName(m_sMessage, source->GetName(), info.name);
+    OrvaName(to.reporter, source->GetName(), info.name);
     RecordTypeField(source->GetRecTypeVal(), typeLength, info.recTypeValue);
     info.required = source->GetRequired() ? 1 : 0;
     info.maxOccurrences = source->GetMaxRecs();
-    if (DdAddRecord(&info) < 0) {
-      m_sMessage.Format(ResText(IDS_CANNOT_ADD_RECORD), source->GetName().c_str());
-      m_sMessage.MessageBoxA(0);
+    if (writer.AddRecord(&info) < 0) {
+      to.reporter.Report(RecordNotAdded(source->GetName()));
       return 0;
     }
   }
 
-  SplitValueSets(dict, rules, level, record, source);
-  rules.IsValid(dict, true, true, false);  // only refreshes the rule manager's view
+  SplitValueSets(&dict, rules, level, record, source);
+  rules.IsValid(&dict, true, true, false);  // only refreshes the rule manager's view
   for (int i = 0; i < source->GetNumItems(); ++i) {
-    if (!AddItem(*this, *source->GetItem(i))) return 0;
+    if (!AddItem(to, *source->GetItem(i))) return 0;
   }
   return 1;
 }
+
+}  // namespace orva31

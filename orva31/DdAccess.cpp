@@ -17,7 +17,7 @@
 
 namespace {
 
-// Attempts and pause of DdOpen while another process holds a write lock.
+// Attempts and pause of an opening while another process holds a write lock.
 constexpr int kLockAttempts = 8;
 constexpr auto kLockPause = std::chrono::milliseconds(250);
 // A value pair is served from the value window only when it starts within this many
@@ -105,135 +105,12 @@ struct TableWindow {
   void Reset() { first = entries = 0; }
 };
 
-struct ReadState {
-  int fd = -1;
-  dd::Header header;
-  TableWindow<DD_RECORD_WINDOW, dd::kRecordEntrySize> records;
-  TableWindow<DD_ITEM_WINDOW, dd::kItemEntrySize> items;
-  TableWindow<DD_VALUE_NAME_WINDOW, dd::kValueNameEntrySize> valueNames;
-  uint8_t values[DD_VALUE_WINDOW];
-  int valuesFirst = 0;   // value-area offset of values[0]
-  int valuesLoaded = 0;  // bytes held
-  DdReadStats stats;
-};
-
-// The image a writer builds: fixed tables, filled by additions only.
-struct WriteState {
-  CAtomicFileWriter file;  // the file takes its name whole at DdWrite
-  std::string error;       // why the last DdCreate or DdWrite failed
-  dd::Header header;
-  dd::RecordEntry records[DD_MAX_RECORDS + 1];  // the last one is COMMON's pseudo-entry
-  dd::ItemEntry items[DD_MAX_ITEMS];
-  dd::ValueNameEntry valueNames[DD_MAX_VALUE_NAMES];
-  uint8_t values[DD_MAX_VALUE_BYTES];
-  uint8_t staging[kStagingSize];
-};
-
-// The layer's state: one input file and one output image per process.
-struct DdState {
-  ReadState in;
-  WriteState out;
-};
-DdState g_dd;
-
-template <typename Window>
-bool LoadBlock(Window& w, int index, int entrySize, int perBlock, uint64_t tableOffset) {
-  const int block = index / perBlock;
-  int got = 0;
-  ++g_dd.in.stats.loads;
-  if (!ReadAt(g_dd.in.fd, tableOffset + uint64_t(block) * perBlock * entrySize, w.bytes, perBlock * entrySize, &got))
-    return false;
-  g_dd.in.stats.bytesRead += got;
-  w.first = block * perBlock;
-  w.entries = got / entrySize;
-  return true;
-}
-
-// The entry bytes of index, loading its block when the window does not hold it.
-template <typename Window>
-const uint8_t* WindowEntry(Window& w, int index, int entrySize, int perBlock, uint64_t tableOffset) {
-  if (!w.Holds(index) && !LoadBlock(w, index, entrySize, perBlock, tableOffset)) return nullptr;
-  return w.Holds(index) ? w.Entry(index) : nullptr;
-}
-
-bool LoadValues(int position) {
-  ReadState& in = g_dd.in;
-  int got = 0;
-  ++in.stats.loads;
-  if (!ReadAt(in.fd, uint64_t(in.header.valueAreaOffset) + position, in.values, DD_VALUE_WINDOW, &got)) return false;
-  in.stats.bytesRead += got;
-  in.valuesFirst = position;
-  in.valuesLoaded = got;
-  return true;
-}
-
-bool ValueWindowServes(int position, int size) {
-  const ReadState& in = g_dd.in;
-  return position >= in.valuesFirst && position - in.valuesFirst < kValueWindowServed &&
-         position + size <= in.valuesFirst + in.valuesLoaded;
-}
-
-// ---- Locating elements; every step checks its indexes and the file's own counts ----
-
-int LocateRecord(int record, dd::RecordEntry* entry) {
-  ReadState& in = g_dd.in;
-  if (in.fd < 0) return DD_IO_ERROR;
-  if (record < -1 || record >= in.header.numRecords) return DD_NOT_FOUND;
-  if (record == -1) {
-    *entry = dd::RecordEntry{};
-    entry->numItems = in.header.numCommonItems;
-    return DD_OK;
-  }
-  const uint8_t* p =
-      WindowEntry(in.records, record, dd::kRecordEntrySize, DD_RECORD_WINDOW, in.header.recordTableOffset);
-  if (!p) return DD_IO_ERROR;
-  dd::DecodeRecord(p, *entry);
-  if (!dd::RangeFits(entry->firstItem, entry->numItems, in.header.numItems)) return DD_IO_ERROR;
-  return DD_OK;
-}
-
-int LocateItem(int record, int item, dd::ItemEntry* entry) {
-  ReadState& in = g_dd.in;
-  dd::RecordEntry r;
-  if (int rc = LocateRecord(record, &r); rc < 0) return rc;
-  // COMMON's items are addressed by their table index, checked against the whole table.
-  const int limit = record == -1 ? in.header.numItems : r.numItems;
-  if (item < 0 || item >= limit) return DD_NOT_FOUND;
-  const int index = record == -1 ? item : r.firstItem + item;
-  const uint8_t* p = WindowEntry(in.items, index, dd::kItemEntrySize, DD_ITEM_WINDOW, in.header.itemTableOffset);
-  if (!p) return DD_IO_ERROR;
-  dd::DecodeItem(p, *entry);
-  if (!dd::RangeFits(entry->firstValueName, entry->numValueNames, in.header.numValueNames)) return DD_IO_ERROR;
-  return DD_OK;
-}
-
-int LocateValueName(int record, int item, int valueName, dd::ItemEntry* itemEntry, dd::ValueNameEntry* entry) {
-  ReadState& in = g_dd.in;
-  if (int rc = LocateItem(record, item, itemEntry); rc < 0) return rc;
-  if (valueName < 0 || valueName >= itemEntry->numValueNames) return DD_NOT_FOUND;
-  const int index = itemEntry->firstValueName + valueName;
-  const uint8_t* p = WindowEntry(in.valueNames, index, dd::kValueNameEntrySize, DD_VALUE_NAME_WINDOW,
-                                 in.header.valueNameTableOffset);
-  if (!p) return DD_IO_ERROR;
-  dd::DecodeValueName(p, *entry);
-  if (!dd::CheckPairs(*entry, itemEntry->length, in.header.valueAreaSize).empty()) return DD_IO_ERROR;
-  return DD_OK;
-}
-
-// ---- The output image ----
-
-dd::RecordEntry* OutRecord(int record) {
-  WriteState& out = g_dd.out;
-  if (record == -1) return &out.records[DD_MAX_RECORDS];
-  if (record < 0 || record >= out.header.numRecords) return nullptr;
-  return &out.records[record];
-}
-
-// The item-table index of item in record, or -1 when there is no such item.
-int OutItemIndex(int record, int item) {
-  const dd::RecordEntry* r = OutRecord(record);
-  if (!r || item < 0 || item >= r->numItems) return -1;
-  return r->firstItem + item;
+// Closes a file handle of the layer: 0, or -1 when closing failed.
+int CloseHandle(int& fd) {
+  if (fd < 0) return 0;
+  const int rc = close(fd) == 0 ? 0 : -1;
+  fd = -1;
+  return rc;
 }
 
 // The file keeps positions, lengths and counts in 16 bits; a value outside them would be
@@ -258,39 +135,6 @@ void OpenGap(Entry* table, int count, int position) {
   std::move_backward(table + position, table + count, table + count + 1);
 }
 
-// Inserts block bytes at position of the value area; the area holds size bytes.
-void OpenValueGap(int size, int position, int block) {
-  uint8_t* v = g_dd.out.values;
-  std::memmove(v + position + block, v + position, size - position);
-}
-
-bool WriteOut(const uint8_t* bytes, size_t size) {
-  return g_dd.out.file.Write(std::string_view(reinterpret_cast<const char*>(bytes), size));
-}
-
-// Appends the table of count entries to the file.
-template <typename Entry>
-bool WriteTable(const Entry* entries, int count, int entrySize, void (*encode)(const Entry&, uint8_t*), int pieces) {
-  WriteState& out = g_dd.out;
-  int done = 0;
-  for (int piece = 1; piece <= pieces; ++piece) {
-    // Piece p of n ends at entry count * p / n: two pieces are the first half, then the rest.
-    const int end = piece == pieces ? count : count * piece / pieces;
-    for (int i = done; i < end; ++i) encode(entries[i], out.staging + (i - done) * entrySize);
-    if (!WriteOut(out.staging, size_t(end - done) * entrySize)) return false;
-    done = end;
-  }
-  return true;
-}
-
-// Closes a file handle of the layer: 0, or -1 when closing failed.
-int CloseHandle(int& fd) {
-  if (fd < 0) return 0;
-  const int rc = close(fd) == 0 ? 0 : -1;
-  fd = -1;
-  return rc;
-}
-
 void PutFixedText(char* field, size_t size, const char* text) {
   const size_t n = text ? strnlen(text, size) : 0;
   std::memset(field, ' ', size);
@@ -302,11 +146,107 @@ void PutFixedText(char* field, size_t size, const char* text) {
 
 // ---------------------------------------------------------------- Reading
 
-int DdOpen(const std::string& base, DdFileInfo* info) {
-  DdClose();
-  ReadState& in = g_dd.in;
+// The open file, its checked header and the windows onto its tables.
+struct DdReader::State {
+  int fd = -1;
+  dd::Header header;
+  TableWindow<DD_RECORD_WINDOW, dd::kRecordEntrySize> records;
+  TableWindow<DD_ITEM_WINDOW, dd::kItemEntrySize> items;
+  TableWindow<DD_VALUE_NAME_WINDOW, dd::kValueNameEntrySize> valueNames;
+  uint8_t values[DD_VALUE_WINDOW];
+  int valuesFirst = 0;   // value-area offset of values[0]
+  int valuesLoaded = 0;  // bytes held
+  DdReadStats stats;
+
+  template <typename Window>
+  bool LoadBlock(Window& w, int index, int entrySize, int perBlock, uint64_t tableOffset) {
+    const int block = index / perBlock;
+    int got = 0;
+    ++stats.loads;
+    if (!ReadAt(fd, tableOffset + uint64_t(block) * perBlock * entrySize, w.bytes, perBlock * entrySize, &got))
+      return false;
+    stats.bytesRead += got;
+    w.first = block * perBlock;
+    w.entries = got / entrySize;
+    return true;
+  }
+
+  // The entry bytes of index, loading its block when the window does not hold it.
+  template <typename Window>
+  const uint8_t* WindowEntry(Window& w, int index, int entrySize, int perBlock, uint64_t tableOffset) {
+    if (!w.Holds(index) && !LoadBlock(w, index, entrySize, perBlock, tableOffset)) return nullptr;
+    return w.Holds(index) ? w.Entry(index) : nullptr;
+  }
+
+  bool LoadValues(int position) {
+    int got = 0;
+    ++stats.loads;
+    if (!ReadAt(fd, uint64_t(header.valueAreaOffset) + position, values, DD_VALUE_WINDOW, &got)) return false;
+    stats.bytesRead += got;
+    valuesFirst = position;
+    valuesLoaded = got;
+    return true;
+  }
+
+  bool ValueWindowServes(int position, int size) const {
+    return position >= valuesFirst && position - valuesFirst < kValueWindowServed &&
+           position + size <= valuesFirst + valuesLoaded;
+  }
+
+  // ---- Locating elements; every step checks its indexes and the file's own counts ----
+
+  int LocateRecord(int record, dd::RecordEntry* entry) {
+    if (fd < 0) return DD_IO_ERROR;
+    if (record < -1 || record >= header.numRecords) return DD_NOT_FOUND;
+    if (record == -1) {
+      *entry = dd::RecordEntry{};
+      entry->numItems = header.numCommonItems;
+      return DD_OK;
+    }
+    const uint8_t* p = WindowEntry(records, record, dd::kRecordEntrySize, DD_RECORD_WINDOW, header.recordTableOffset);
+    if (!p) return DD_IO_ERROR;
+    dd::DecodeRecord(p, *entry);
+    if (!dd::RangeFits(entry->firstItem, entry->numItems, header.numItems)) return DD_IO_ERROR;
+    return DD_OK;
+  }
+
+  int LocateItem(int record, int item, dd::ItemEntry* entry) {
+    dd::RecordEntry r;
+    if (int rc = LocateRecord(record, &r); rc < 0) return rc;
+    // COMMON's items are addressed by their table index, checked against the whole table.
+    const int limit = record == -1 ? header.numItems : r.numItems;
+    if (item < 0 || item >= limit) return DD_NOT_FOUND;
+    const int index = record == -1 ? item : r.firstItem + item;
+    const uint8_t* p = WindowEntry(items, index, dd::kItemEntrySize, DD_ITEM_WINDOW, header.itemTableOffset);
+    if (!p) return DD_IO_ERROR;
+    dd::DecodeItem(p, *entry);
+    if (!dd::RangeFits(entry->firstValueName, entry->numValueNames, header.numValueNames)) return DD_IO_ERROR;
+    return DD_OK;
+  }
+
+  int LocateValueName(int record, int item, int valueName, dd::ItemEntry* itemEntry, dd::ValueNameEntry* entry) {
+    if (int rc = LocateItem(record, item, itemEntry); rc < 0) return rc;
+    if (valueName < 0 || valueName >= itemEntry->numValueNames) return DD_NOT_FOUND;
+    const int index = itemEntry->firstValueName + valueName;
+    const uint8_t* p =
+        WindowEntry(valueNames, index, dd::kValueNameEntrySize, DD_VALUE_NAME_WINDOW, header.valueNameTableOffset);
+    if (!p) return DD_IO_ERROR;
+    dd::DecodeValueName(p, *entry);
+    if (!dd::CheckPairs(*entry, itemEntry->length, header.valueAreaSize).empty()) return DD_IO_ERROR;
+    return DD_OK;
+  }
+};
+
+DdReader::DdReader() : state_(std::make_unique<State>()) {}
+
+DdReader::~DdReader() { Close(); }
+
+int DdReader::Open(const std::string& base, DdFileInfo* info) { return OpenFile(FindInputFile(base), info); }
+
+int DdReader::OpenFile(const std::string& path, DdFileInfo* info) {
+  Close();
+  State& in = *state_;
   in.stats = DdReadStats{};
-  const std::string path = FindInputFile(base);
   if (path.empty() || IsDirectory(path)) return DD_IO_ERROR;
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return DD_IO_ERROR;
@@ -349,17 +289,17 @@ int DdOpen(const std::string& base, DdFileInfo* info) {
   info->valueAreaSize = static_cast<int>(in.header.valueAreaSize);
 
   const dd::Header& h = in.header;
-  if (!LoadBlock(in.records, 0, dd::kRecordEntrySize, DD_RECORD_WINDOW, h.recordTableOffset) ||
-      !LoadBlock(in.items, 0, dd::kItemEntrySize, DD_ITEM_WINDOW, h.itemTableOffset) ||
-      !LoadBlock(in.valueNames, 0, dd::kValueNameEntrySize, DD_VALUE_NAME_WINDOW, h.valueNameTableOffset) ||
-      !LoadValues(0))
+  if (!in.LoadBlock(in.records, 0, dd::kRecordEntrySize, DD_RECORD_WINDOW, h.recordTableOffset) ||
+      !in.LoadBlock(in.items, 0, dd::kItemEntrySize, DD_ITEM_WINDOW, h.itemTableOffset) ||
+      !in.LoadBlock(in.valueNames, 0, dd::kValueNameEntrySize, DD_VALUE_NAME_WINDOW, h.valueNameTableOffset) ||
+      !in.LoadValues(0))
     return DD_IO_ERROR;
   return DD_OK;
 }
 
-int DdGetRecord(int record, DdRecordInfo* info) {
+int DdReader::GetRecord(int record, DdRecordInfo* info) {
   dd::RecordEntry e;
-  if (int rc = LocateRecord(record, &e); rc < 0) return rc;
+  if (int rc = state_->LocateRecord(record, &e); rc < 0) return rc;
   CopyText(info->name, sizeof info->name, e.name, std::strlen(e.name));
   CopyText(info->recTypeValue, sizeof info->recTypeValue, e.recType, strnlen(e.recType, dd::kRecTypeFieldSize));
   info->required = e.required;
@@ -368,9 +308,9 @@ int DdGetRecord(int record, DdRecordInfo* info) {
   return DD_OK;
 }
 
-int DdGetItem(int record, int item, DdItemInfo* info) {
+int DdReader::GetItem(int record, int item, DdItemInfo* info) {
   dd::ItemEntry e;
-  if (int rc = LocateItem(record, item, &e); rc < 0) return rc;
+  if (int rc = state_->LocateItem(record, item, &e); rc < 0) return rc;
   CopyText(info->name, sizeof info->name, e.name, std::strlen(e.name));
   info->start = e.start;
   info->length = e.length;
@@ -382,24 +322,24 @@ int DdGetItem(int record, int item, DdItemInfo* info) {
   return DD_OK;
 }
 
-int DdGetValueName(int record, int item, int valueName, DdValueNameInfo* info) {
+int DdReader::GetValueName(int record, int item, int valueName, DdValueNameInfo* info) {
   dd::ItemEntry it;
   dd::ValueNameEntry e;
-  if (int rc = LocateValueName(record, item, valueName, &it, &e); rc < 0) return rc;
+  if (int rc = state_->LocateValueName(record, item, valueName, &it, &e); rc < 0) return rc;
   CopyText(info->name, sizeof info->name, e.name, std::strlen(e.name));
   info->numPairs = e.numPairs;
   return DD_OK;
 }
 
-int DdGetValue(int record, int item, int valueName, int pair, DdValuePair* value) {
-  ReadState& in = g_dd.in;
+int DdReader::GetValue(int record, int item, int valueName, int pair, DdValuePair* value) {
+  State& in = *state_;
   dd::ItemEntry it;
   dd::ValueNameEntry v;
-  if (int rc = LocateValueName(record, item, valueName, &it, &v); rc < 0) return rc;
+  if (int rc = in.LocateValueName(record, item, valueName, &it, &v); rc < 0) return rc;
   if (pair < 0 || pair >= v.numPairs) return DD_NOT_FOUND;
   const int length = it.length;  // 0 to 15: checked with the value name
   const int position = static_cast<int>(v.valueOffset) + 2 * length * pair;
-  if (!ValueWindowServes(position, 2 * length) && !LoadValues(position)) return DD_IO_ERROR;
+  if (!in.ValueWindowServes(position, 2 * length) && !in.LoadValues(position)) return DD_IO_ERROR;
   if (position + 2 * length > in.valuesFirst + in.valuesLoaded) return DD_IO_ERROR;
   const char* text = reinterpret_cast<const char*>(in.values + (position - in.valuesFirst));
   CopyText(value->from, sizeof value->from, text, length);
@@ -407,8 +347,8 @@ int DdGetValue(int record, int item, int valueName, int pair, DdValuePair* value
   return DD_OK;
 }
 
-int DdClose() {
-  ReadState& in = g_dd.in;
+int DdReader::Close() {
+  State& in = *state_;
   const int rc = CloseHandle(in.fd);
   in.header = dd::Header{};
   in.records.Reset();
@@ -418,15 +358,67 @@ int DdClose() {
   return rc;
 }
 
-DdReadStats DdGetReadStats() { return g_dd.in.stats; }
+DdReadStats DdReader::ReadStats() const { return state_->stats; }
 
 // ---------------------------------------------------------------- Writing
 
-int DdCreate(const std::string& base) { return DdCreateFile(base + ".dd"); }
+// The image a writer builds: fixed tables, filled by additions only.
+struct DdWriter::State {
+  CAtomicFileWriter file;  // the file takes its name whole at Write
+  std::string error;       // why the last Create or Write failed
+  dd::Header header;
+  dd::RecordEntry records[DD_MAX_RECORDS + 1];  // the last one is COMMON's pseudo-entry
+  dd::ItemEntry items[DD_MAX_ITEMS];
+  dd::ValueNameEntry valueNames[DD_MAX_VALUE_NAMES];
+  uint8_t values[DD_MAX_VALUE_BYTES];
+  uint8_t staging[kStagingSize];
 
-int DdCreateFile(const std::string& path) {
-  DdCloseOutput();
-  WriteState& out = g_dd.out;
+  dd::RecordEntry* Record(int record) {
+    if (record == -1) return &records[DD_MAX_RECORDS];
+    if (record < 0 || record >= header.numRecords) return nullptr;
+    return &records[record];
+  }
+
+  // The item-table index of item in record, or -1 when there is no such item.
+  int ItemIndex(int record, int item) {
+    const dd::RecordEntry* r = Record(record);
+    if (!r || item < 0 || item >= r->numItems) return -1;
+    return r->firstItem + item;
+  }
+
+  // Inserts block bytes at position of the value area; the area holds size bytes.
+  void OpenValueGap(int size, int position, int block) {
+    std::memmove(values + position + block, values + position, size - position);
+  }
+
+  bool WriteOut(const uint8_t* bytes, size_t size) {
+    return file.Write(std::string_view(reinterpret_cast<const char*>(bytes), size));
+  }
+
+  // Appends the table of count entries to the file.
+  template <typename Entry>
+  bool WriteTable(const Entry* entries, int count, int entrySize, void (*encode)(const Entry&, uint8_t*), int pieces) {
+    int done = 0;
+    for (int piece = 1; piece <= pieces; ++piece) {
+      // Piece p of n ends at entry count * p / n: two pieces are the first half, then the rest.
+      const int end = piece == pieces ? count : count * piece / pieces;
+      for (int i = done; i < end; ++i) encode(entries[i], staging + (i - done) * entrySize);
+      if (!WriteOut(staging, size_t(end - done) * entrySize)) return false;
+      done = end;
+    }
+    return true;
+  }
+};
+
+DdWriter::DdWriter() : state_(std::make_unique<State>()) {}
+
+DdWriter::~DdWriter() { CloseOutput(); }
+
+int DdWriter::Create(const std::string& base) { return CreateFile(base + ".dd"); }
+
+int DdWriter::CreateFile(const std::string& path) {
+  CloseOutput();
+  State& out = *state_;
   // A file another process reads or writes is not replaced under it.
   if (DdFileInUse(path)) {
     out.error = "Cannot write " + path + ": it is in use.";
@@ -440,8 +432,8 @@ int DdCreateFile(const std::string& path) {
   return DD_OK;
 }
 
-void DdNew() {
-  WriteState& out = g_dd.out;
+void DdWriter::New() {
+  State& out = *state_;
   out.header = dd::Header{};
   std::memcpy(out.header.magic, dd::kMagic, sizeof out.header.magic);
   std::memcpy(out.header.version, dd::kVersion, sizeof out.header.version);
@@ -450,13 +442,13 @@ void DdNew() {
   common.firstItem = -1;
 }
 
-void DdSetRecordType(int start, int length) {
-  g_dd.out.header.recTypeStart = start;
-  g_dd.out.header.recTypeLen = length;
+void DdWriter::SetRecordType(int start, int length) {
+  state_->header.recTypeStart = start;
+  state_->header.recTypeLen = length;
 }
 
-int DdAddRecord(const DdRecordInfo* info) {
-  WriteState& out = g_dd.out;
+int DdWriter::AddRecord(const DdRecordInfo* info) {
+  State& out = *state_;
   if (out.header.numRecords >= DD_MAX_RECORDS) return DD_IO_ERROR;
   if (!FitsI16(info->required) || !FitsI16(info->maxOccurrences)) return DD_IO_ERROR;
   dd::RecordEntry& e = out.records[out.header.numRecords];
@@ -470,10 +462,10 @@ int DdAddRecord(const DdRecordInfo* info) {
   return out.header.numRecords++;
 }
 
-int DdAddItem(int record, const DdItemInfo* info) {
-  WriteState& out = g_dd.out;
+int DdWriter::AddItem(int record, const DdItemInfo* info) {
+  State& out = *state_;
   dd::Header& h = out.header;
-  dd::RecordEntry* r = OutRecord(record);
+  dd::RecordEntry* r = out.Record(record);
   if (!r) return DD_NOT_FOUND;
   const int limit = record == -1 ? DD_MAX_COMMON_ITEMS : DD_MAX_ITEMS;
   if (r->numItems >= limit || h.numItems >= DD_MAX_ITEMS) return DD_IO_ERROR;
@@ -509,10 +501,10 @@ int DdAddItem(int record, const DdItemInfo* info) {
   return r->numItems++;
 }
 
-int DdAddValueName(int record, int item, const DdValueNameInfo* info) {
-  WriteState& out = g_dd.out;
+int DdWriter::AddValueName(int record, int item, const DdValueNameInfo* info) {
+  State& out = *state_;
   dd::Header& h = out.header;
-  const int index = OutItemIndex(record, item);
+  const int index = out.ItemIndex(record, item);
   if (index < 0) return DD_NOT_FOUND;
   if (h.numValueNames >= DD_MAX_VALUE_NAMES) return DD_IO_ERROR;
   dd::ItemEntry& it = out.items[index];
@@ -539,10 +531,10 @@ int DdAddValueName(int record, int item, const DdValueNameInfo* info) {
   return it.numValueNames++;
 }
 
-int DdAddValue(int record, int item, int valueName, const DdValuePair* value) {
-  WriteState& out = g_dd.out;
+int DdWriter::AddValue(int record, int item, int valueName, const DdValuePair* value) {
+  State& out = *state_;
   dd::Header& h = out.header;
-  const int itemIndex = OutItemIndex(record, item);
+  const int itemIndex = out.ItemIndex(record, item);
   if (itemIndex < 0) return DD_NOT_FOUND;
   const dd::ItemEntry& it = out.items[itemIndex];
   if (valueName < 0 || valueName >= it.numValueNames) return DD_NOT_FOUND;
@@ -564,7 +556,7 @@ int DdAddValue(int record, int item, int valueName, const DdValuePair* value) {
     }
   }
   const int position = static_cast<int>(v.valueOffset) + block * v.numPairs;
-  OpenValueGap(static_cast<int>(h.valueAreaSize), position, block);
+  out.OpenValueGap(static_cast<int>(h.valueAreaSize), position, block);
   for (int later = index + 1; later < h.numValueNames; ++later) {
     if (out.valueNames[later].numPairs > 0) out.valueNames[later].valueOffset += block;
   }
@@ -575,8 +567,8 @@ int DdAddValue(int record, int item, int valueName, const DdValuePair* value) {
   return v.numPairs++;
 }
 
-int DdMaxRecordLength(int record) {
-  const WriteState& out = g_dd.out;
+int DdWriter::MaxRecordLength(int record) const {
+  const State& out = *state_;
   const dd::Header& h = out.header;
   int longest = std::max(0, h.recTypeStart + h.recTypeLen);  // both -1 when there is no type
   const dd::RecordEntry& common = out.records[DD_MAX_RECORDS];
@@ -595,8 +587,8 @@ int DdMaxRecordLength(int record) {
   return longest;
 }
 
-int DdWrite(const char* date, const char* time) {
-  WriteState& out = g_dd.out;
+int DdWriter::Write(const char* date, const char* time) {
+  State& out = *state_;
   if (!out.file.IsOpen()) return DD_IO_ERROR;
   dd::Header& h = out.header;
   const uint32_t itemTable = dd::kHeaderSize + uint32_t(h.numRecords) * dd::kRecordEntrySize;
@@ -608,26 +600,26 @@ int DdWrite(const char* date, const char* time) {
   h.valueAreaOffset = valueArea;
   PutFixedText(h.date, 8, date);
   PutFixedText(h.time, 8, time);
-  h.maxRecordLength = DdMaxRecordLength(-1);
+  h.maxRecordLength = MaxRecordLength(-1);
   h.usable = 1;
 
   dd::EncodeHeader(h, out.staging);
   // The header and the tables follow one another without gaps: written in order.
-  WriteOut(out.staging, dd::kHeaderSize);
-  WriteTable(out.records, h.numRecords, dd::kRecordEntrySize, dd::EncodeRecord, 1);
-  WriteTable(out.items, h.numItems, dd::kItemEntrySize, dd::EncodeItem, 2);
-  WriteTable(out.valueNames, h.numValueNames, dd::kValueNameEntrySize, dd::EncodeValueName, 2);
-  WriteOut(out.values, h.valueAreaSize);
+  out.WriteOut(out.staging, dd::kHeaderSize);
+  out.WriteTable(out.records, h.numRecords, dd::kRecordEntrySize, dd::EncodeRecord, 1);
+  out.WriteTable(out.items, h.numItems, dd::kItemEntrySize, dd::EncodeItem, 2);
+  out.WriteTable(out.valueNames, h.numValueNames, dd::kValueNameEntrySize, dd::EncodeValueName, 2);
+  out.WriteOut(out.values, h.valueAreaSize);
   // The file writer keeps the first failure; Commit reports it and leaves the old file.
   return out.file.Commit(&out.error) ? DD_OK : DD_IO_ERROR;
 }
 
-int DdCloseOutput() {
-  g_dd.out.file.Abandon();
+int DdWriter::CloseOutput() {
+  state_->file.Abandon();
   return 0;
 }
 
-const std::string& DdWriteError() { return g_dd.out.error; }
+const std::string& DdWriter::WriteError() const { return state_->error; }
 
 bool DdFileInUse(const std::string& path) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);

@@ -1,18 +1,17 @@
 // ORVA 4.1 text dictionary (.ddw) to Travo dictionary: the file and dictionary level, the
-// conversion (read, validate, save) and the read-only load that the inspect tool uses.
+// conversion (read, validate, save) and the read-only load for inspect and compare.
 #include <algorithm>
 #include <climits>
 
-#include "app/ConvertApp.h"
 #include "libs/dict/DataDict.h"
-#include "libs/util/Host.h"
 #include "libs/util/ProgressDlg.h"
 #include "libs/util/SpecFile.h"
 #include "orva41/ORVA41Lines.h"
 #include "orva41/ORVA41Reader.h"
+#include "orva41/Orva41Messages.h"
 #include "res/StringTable.h"
 
-using namespace orva41;
+namespace orva41 {
 
 namespace {
 
@@ -87,41 +86,45 @@ bool SectionRead(CProgressDlg* progress, const CSpecFile& file) {
   return progress->CheckCancelButton();
 }
 
+// Reports how a reading ended when it ended before the end of the file, and hands on its
+// outcome.
+Orva41ReadResult Ended(Orva41ReadResult result, FormatContext& context, const InputFile& input,
+                       const std::string& why = {}) {
+  if (std::optional<Message> message = ReadEndMessage(result, input.shown, why)) context.reporter.Report(*message);
+  return result;
+}
+
 }  // namespace
 
-Orva41ReadResult ReadORVA41Dictionary(CConvertApp& app, const std::string& path, CDataDict& dict,
-                                      CProgressDlg* progress) {
+Orva41ReadResult ReadDictionary(const InputFile& input, FormatContext& context, CDataDict& dict,
+                                CProgressDlg* progress) {
   CSpecFile file(0);
-  if (!file.Open(path, 0)) {
-    app.m_sMessage = "Cannot open ORVA 4.1 Data Dictionary  " + path + ":\n" + file.GetOpenError();
-    app.m_sMessage.MessageBoxA(MB_OK);
-    return Orva41ReadResult::CannotOpen;
-  }
-  const CVornString defaultName = DefaultDictName(path);
+  if (!file.Open(input.path, 0)) return Ended(Orva41ReadResult::CannotOpen, context, input, file.GetOpenError());
+  // The dictionary is named after the file read, whatever its extension.
+  const CVornString defaultName = DefaultDictName(input.path);
   if (progress) OpenProgress(*progress, file.GetLength());
 
   CVornString command, argument;
   while (file.GetLine(command, argument, true) == 0) {
     if (!IsSectionLine(command)) {
-      if (!ApplyDictCommand(dict, command, argument)) ReportUnknownCommand(app, file, command, argument, "=");
+      if (!ApplyDictCommand(dict, command, argument))
+        ReportUnknownCommand(context.reporter, file, command, argument, "=");
     } else if (IsCommand(command, "[Dictionary]")) {
       if (!file.IsVersionOK(kVersion)) {
         if (progress) progress->DestroyWindow();
-        app.m_sMessage.LoadString(230);
-        app.m_sMessage.MessageBoxA(MB_OK);
-        return Orva41ReadResult::WrongVersion;
+        return Ended(Orva41ReadResult::WrongVersion, context, input);
       }
-      SetDictDefaults(dict, path, defaultName);
+      SetDictDefaults(dict, input.path, defaultName);
     } else if (IsCommand(command, "[Common]")) {
-      app.ReadORVA41Record(file, QuestLevel(dict)->GetIdItemsRec(), true);
+      ReadRecord(file, context, *QuestLevel(dict)->GetIdItemsRec(), true);
       if (SectionRead(progress, file)) return Orva41ReadResult::Cancelled;
     } else if (IsCommand(command, "[Record]")) {
       CDictLevel* level = QuestLevel(dict);
       const CDictRecord fresh;
-      app.ReadORVA41Record(file, level->GetRecord(level->AddRecord(&fresh)), false);
+      ReadRecord(file, context, *level->GetRecord(level->AddRecord(&fresh)), false);
       if (SectionRead(progress, file)) return Orva41ReadResult::Cancelled;
     } else {
-      ReportUnknownSection(app, file, command);
+      ReportUnknownSection(context.reporter, file, command);
       file.SkipSection();
     }
   }
@@ -130,32 +133,33 @@ Orva41ReadResult ReadORVA41Dictionary(CConvertApp& app, const std::string& path,
   return Orva41ReadResult::Read;
 }
 
-std::unique_ptr<CDataDict> LoadORVA41Dict(CConvertApp& app, const std::string& path, std::string* error) {
+std::unique_ptr<CDataDict> LoadDictionary(const InputFile& input, FormatContext& context) {
   auto dict = std::make_unique<CDataDict>();
-  if (ReadORVA41Dictionary(app, path, *dict, nullptr) != Orva41ReadResult::Read) {
-    if (error) *error = app.m_sMessage;
+  CProgressDlg progress(context.reporter);
+  if (ReadDictionary(input, context, *dict, context.showProgress ? &progress : nullptr) != Orva41ReadResult::Read)
     return nullptr;
-  }
   return dict;
 }
 
-bool CConvertApp::ConvertORVA41Dict(const CVornString& input, const CVornString& output) {
+ConversionResult ConvertToTravo(const ConversionRequest& request, FormatContext& context) {
   CDataDict dict;
-  CProgressDlg progress;
-  if (ReadORVA41Dictionary(*this, input, dict, &progress) != Orva41ReadResult::Read) return false;
+  CProgressDlg progress(context.reporter);
+  if (ReadDictionary(request.input, context, dict, context.showProgress ? &progress : nullptr) !=
+      Orva41ReadResult::Read)
+    return {};
 
   progress.SetStatus(209);
   CDDRuleMgr rules;
   rules.SetCurrDict(&dict);
   rules.IsValid(&dict, false, true, false);  // advisory: the dictionary is saved whatever it says
-  if (progress.CheckCancelButton()) return false;
+  if (progress.CheckCancelButton()) return {};
 
   progress.SetStatus(210);
-  const bool saved = dict.Save(output);
-  m_sMessage.LoadString(saved ? 234 : 235);
-  if (!saved && !dict.GetLastError().empty()) m_sMessage += "\n\n" + dict.GetLastError();
+  const bool saved = dict.Save(request.output);
+  const ConversionResult result = saved ? DictionaryWritten(request.output, dict) : ConversionResult{};
   progress.DestroyWindow();
-  if (saved) MarkDictionaryWritten(output, dict);
-  m_sMessage.MessageBoxA(MB_OK);
-  return true;
+  context.reporter.Report(ConversionEnded(saved, dict.GetLastError()));
+  return result;
 }
+
+}  // namespace orva41

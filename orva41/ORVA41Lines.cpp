@@ -6,33 +6,11 @@
 #include <cstring>
 #include <strings.h>
 
-#include "app/ConvertApp.h"
-#include "libs/util/Host.h"
+#include "libs/util/Reporter.h"
 #include "libs/util/SpecFile.h"
-#include "res/StringTable.h"
+#include "orva41/Orva41Messages.h"
 
 namespace orva41 {
-
-namespace {
-
-const char* ResourceText(int id) {
-  const char* text = LoadResString(id);
-  return text ? text : "";
-}
-
-// Shows a string-table message that carries the number of the line last read, followed
-// by a line feed and the text of the line.
-void ReportAtLine(CConvertApp& app, int stringId, const CSpecFile& file, const std::string& line) {
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-  app.m_sMessage.Format(ResourceText(stringId), file.GetLineNumber());
-#pragma GCC diagnostic pop
-  app.m_sMessage += "\n";
-  app.m_sMessage += line;
-  app.m_sMessage.MessageBoxA(MB_OK);
-}
-
-}  // namespace
 
 bool IsSectionLine(const CVornString& command) { return !command.empty() && command[0] == '['; }
 
@@ -53,18 +31,18 @@ CVornString DashesToUnderscores(CVornString text) {
   return text;
 }
 
-void ReportUnknownSection(CConvertApp& app, const CSpecFile& file, const CVornString& command) {
-  ReportAtLine(app, 231, file, command);
+void ReportUnknownSection(IReporter& reporter, const CSpecFile& file, const CVornString& command) {
+  reporter.Report(LineMessage(LineProblem::UnknownSection, file.GetLineNumber(), command));
 }
 
-void ReportUnknownCommand(CConvertApp& app, const CSpecFile& file, const CVornString& command,
+void ReportUnknownCommand(IReporter& reporter, const CSpecFile& file, const CVornString& command,
                           const CVornString& argument, const char* equals) {
-  ReportAtLine(app, 232, file, command + equals + argument);
+  reporter.Report(LineMessage(LineProblem::UnknownCommand, file.GetLineNumber(), command + equals + argument));
 }
 
-void ReportInvalidSyntax(CConvertApp& app, const CSpecFile& file, const CVornString& command,
+void ReportInvalidSyntax(IReporter& reporter, const CSpecFile& file, const CVornString& command,
                          const CVornString& argument) {
-  ReportAtLine(app, 233, file, command + "=" + argument);
+  reporter.Report(LineMessage(LineProblem::InvalidSyntax, file.GetLineNumber(), command + "=" + argument));
 }
 
 }  // namespace orva41

@@ -3,8 +3,8 @@
 // lines, reading their arguments and reporting the lines that cannot be used.
 #include "libs/util/VornString.h"
 
-class CConvertApp;
 class CSpecFile;
+class IReporter;
 
 namespace orva41 {
 
@@ -44,13 +44,13 @@ bool ApplyLabelNameOrNote(T& object, const CVornString& command, const CVornStri
 }
 
 // "Unrecognized section name at line N." and the section line.
-void ReportUnknownSection(CConvertApp& app, const CSpecFile& file, const CVornString& command);
+void ReportUnknownSection(IReporter& reporter, const CSpecFile& file, const CVornString& command);
 // "Unrecognized command at line N." and the line, its command and argument joined by
 // equals ("=" at the dictionary level, " = " inside sections).
-void ReportUnknownCommand(CConvertApp& app, const CSpecFile& file, const CVornString& command,
+void ReportUnknownCommand(IReporter& reporter, const CSpecFile& file, const CVornString& command,
                           const CVornString& argument, const char* equals);
 // "Invalid syntax at line N." and the line as command=argument.
-void ReportInvalidSyntax(CConvertApp& app, const CSpecFile& file, const CVornString& command,
+void ReportInvalidSyntax(IReporter& reporter, const CSpecFile& file, const CVornString& command,
                          const CVornString& argument);
 
 }  // namespace orva41

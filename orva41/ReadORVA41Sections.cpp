@@ -5,14 +5,14 @@
 #include <initializer_list>
 #include <string>
 
-#include "app/ConvertApp.h"
 #include "libs/dict/DataDict.h"
-#include "libs/util/Host.h"
 #include "libs/util/Numbers.h"
 #include "libs/util/SpecFile.h"
 #include "orva41/ORVA41Lines.h"
+#include "orva41/ORVA41Reader.h"
+#include "orva41/Orva41Messages.h"
 
-using namespace orva41;
+namespace orva41 {
 
 namespace {
 
@@ -36,21 +36,21 @@ enum class CommandUse { Applied, Unknown, EndsSection };
 // section (when there is one) goes to onChild, which reads the child; a section line in
 // ends is given back and ends the section; any other section line is reported and skipped.
 template <class OnCommand, class OnChild>
-void ReadSectionLines(CConvertApp& app, CSpecFile& file, std::initializer_list<const char*> ends, const char* child,
+void ReadSectionLines(IReporter& reporter, CSpecFile& file, std::initializer_list<const char*> ends, const char* child,
                       OnCommand onCommand, OnChild onChild) {
   CVornString command, argument;
   while (file.GetLine(command, argument, true) == 0) {
     if (!IsSectionLine(command)) {
       const CommandUse use = onCommand(command, argument);
       if (use == CommandUse::EndsSection) return;
-      if (use == CommandUse::Unknown) ReportUnknownCommand(app, file, command, argument, " = ");
+      if (use == CommandUse::Unknown) ReportUnknownCommand(reporter, file, command, argument, " = ");
     } else if (child && IsCommand(command, child)) {
       onChild();
     } else if (IsOneOf(command, ends)) {
       file.UngetLine();
       return;
     } else {
-      ReportUnknownSection(app, file, command);
+      ReportUnknownSection(reporter, file, command);
       file.SkipSection();
     }
   }
@@ -134,7 +134,7 @@ int FindRangeSeparator(const CVornString& rangeList) {
 // Reads the range list of a Value line into value's pairs. An empty range list continues
 // on the next line; a line that cannot continue it (or the end of the file) ends the
 // value with a message, and is given back so that it is read as what it is.
-void ReadValueRanges(CConvertApp& app, CSpecFile& file, CDictValue& value, const CVornString& command,
+void ReadValueRanges(IReporter& reporter, CSpecFile& file, CDictValue& value, const CVornString& command,
                      const CVornString& argument) {
   CVornString rangeList = argument;
   TakeValueLabel(rangeList, value);
@@ -143,11 +143,11 @@ void ReadValueRanges(CConvertApp& app, CSpecFile& file, CDictValue& value, const
     if (separator < 0 && rangeList.empty()) {
       CVornString nextCommand, nextArgument;
       if (file.GetLine(nextCommand, nextArgument, true) != 0) {
-        ReportInvalidSyntax(app, file, command, argument);
+        ReportInvalidSyntax(reporter, file, command, argument);
         return;
       }
       if (file.GetState() == CSpecFile::SF_NOCONTINUE) {
-        ReportInvalidSyntax(app, file, nextCommand, nextArgument);
+        ReportInvalidSyntax(reporter, file, nextCommand, nextArgument);
         file.UngetLine();
         return;
       }
@@ -225,30 +225,30 @@ bool ApplyValueSetCommand(CDictVSet& vset, const CVornString& command, const CVo
 
 }  // namespace
 
-void CConvertApp::ReadORVA41Record(CSpecFile& specFile, CDictRecord* record, bool common) {
+void ReadRecord(CSpecFile& specFile, FormatContext& context, CDictRecord& target, bool common) {
+  CDictRecord* record = &target;
   bool inSubitemRun = false;
   auto readItem = [&] {
     CDictItem fresh;
     fresh.SetZeroFill(true);
     const int index = record->AddItem(&fresh);
     CDictItem* item = record->GetItem(index);
-    ReadORVA41Item(specFile, item);
-    if (item->GetDataType() == NumericType) NormaliseNumericValues(*item, GetDecimalChar());
+    ReadItem(specFile, context, *item);
+    if (item->GetDataType() == NumericType) NormaliseNumericValues(*item, context.decimalChar);
     // Travo has no subitems among the id items: a run of them replaces the item they
     // subdivide, and the user is told once per run.
     const bool promoted = common && item->GetItemType() == SubItem;
     if (promoted) {
       if (!inSubitemRun) {
         if (index > 0) record->RemoveItemAt(index - 1);
-        m_sMessage.LoadString(273);
-        m_sMessage.MessageBoxA(MB_OK);
+        context.reporter.Report(SubitemsPromoted());
       }
       item->SetItemType(Item);
     }
     inSubitemRun = promoted;
   };
   ReadSectionLines(
-      *this, specFile, kRecordEnds, "[Item]",
+      context.reporter, specFile, kRecordEnds, "[Item]",
       [&](const CVornString& command, const CVornString& argument) {
         return UseOf(ApplyRecordCommand(*record, command, argument));
       },
@@ -256,16 +256,17 @@ void CConvertApp::ReadORVA41Record(CSpecFile& specFile, CDictRecord* record, boo
   if (record->GetName().empty()) record->SetName(MadeName(record->GetLabel()));
 }
 
-void CConvertApp::ReadORVA41Item(CSpecFile& specFile, CDictItem* item) {
+void ReadItem(CSpecFile& specFile, FormatContext& context, CDictItem& target) {
+  CDictItem* item = &target;
   auto readValueSet = [&] {
     CDictVSet fresh;
     fresh.SetLabel(item->GetLabel());
     if (item->GetName().empty()) item->SetName(ItemNameFromLabel(item->GetLabel()));
     fresh.SetName(item->GetName() + "_VS" + std::to_string(item->GetNumVSets() + 1));
-    ReadORVA41ValueSet(specFile, item->GetVSet(item->AddVSet(&fresh)));
+    ReadValueSet(specFile, context, *item->GetVSet(item->AddVSet(&fresh)));
   };
   ReadSectionLines(
-      *this, specFile, kItemEnds, "[ValueSet]",
+      context.reporter, specFile, kItemEnds, "[ValueSet]",
       [&](const CVornString& command, const CVornString& argument) {
         return UseOf(ApplyItemCommand(*item, command, argument));
       },
@@ -273,20 +274,22 @@ void CConvertApp::ReadORVA41Item(CSpecFile& specFile, CDictItem* item) {
   if (item->GetName().empty()) item->SetName(MadeName(item->GetLabel()));
 }
 
-void CConvertApp::ReadORVA41ValueSet(CSpecFile& specFile, CDictVSet* vset) {
+void ReadValueSet(CSpecFile& specFile, FormatContext& context, CDictVSet& target) {
+  CDictVSet* vset = &target;
   auto onCommand = [&](const CVornString& command, const CVornString& argument) {
     if (!IsCommand(command, "Value")) return UseOf(ApplyValueSetCommand(*vset, command, argument));
     specFile.UngetLine();  // the value reader starts at its Value line
     const CDictValue fresh;
     CDictValue* value = vset->GetValue(vset->AddValue(&fresh));
-    ReadORVA41Value(specFile, value);
+    ReadValue(specFile, context, *value);
     MarkNotApplicable(*value);
     return CommandUse::Applied;
   };
-  ReadSectionLines(*this, specFile, kValueSetEnds, nullptr, onCommand, [] {});
+  ReadSectionLines(context.reporter, specFile, kValueSetEnds, nullptr, onCommand, [] {});
 }
 
-void CConvertApp::ReadORVA41Value(CSpecFile& specFile, CDictValue* value) {
+void ReadValue(CSpecFile& specFile, FormatContext& context, CDictValue& target) {
+  CDictValue* value = &target;
   bool started = false;
   auto onCommand = [&](const CVornString& command, const CVornString& argument) {
     if (IsCommand(command, "Note")) {
@@ -298,9 +301,11 @@ void CConvertApp::ReadORVA41Value(CSpecFile& specFile, CDictValue* value) {
       return CommandUse::EndsSection;
     } else {
       started = true;
-      ReadValueRanges(*this, specFile, *value, command, argument);
+      ReadValueRanges(context.reporter, specFile, *value, command, argument);
     }
     return CommandUse::Applied;
   };
-  ReadSectionLines(*this, specFile, kValueSetEnds, nullptr, onCommand, [] {});
+  ReadSectionLines(context.reporter, specFile, kValueSetEnds, nullptr, onCommand, [] {});
 }
+
+}  // namespace orva41

@@ -13,7 +13,7 @@
 #include "PeakMemory.h"
 #include "app/ConvertApp.h"
 #include "libs/dict/DataDict.h"
-#include "orva41/ORVA41Reader.h"
+#include "orva41/Orva41Format.h"
 
 namespace {
 
@@ -51,8 +51,9 @@ void BM_LoadORVA41(benchmark::State& state) {
                              ("orva41-bench-load-" + std::to_string(getpid()) + ".ddw")).string();
   const std::string text = SyntheticDictionary(items);
   std::ofstream(input, std::ios::binary) << text;
-  CConvertApp app;
-  for (auto _ : state) benchmark::DoNotOptimize(LoadORVA41Dict(app, input));
+  CSilentReporter reporter;
+  FormatContext context{reporter, '.', false};
+  for (auto _ : state) benchmark::DoNotOptimize(Orva41Format().readDictionary({input, input}, context));
   state.counters["MB"] = benchmark::Counter(text.size() / 1e6, benchmark::Counter::kIsIterationInvariantRate);
   std::filesystem::remove(input);
 }
@@ -68,7 +69,8 @@ void BM_ConvertORVA41(benchmark::State& state) {
   std::ofstream(input, std::ios::binary) << text;
 
   ResetPeakResident();
-  CConvertApp app;
+  CSilentReporter reporter;
+  CConvertApp app(reporter);
   app.SetDecimalChar('.');
   for (auto _ : state) {
     app.RunConversion(KIND_ORVA41_TO_TRAVO, input, output);

@@ -7,9 +7,8 @@
 #include <fstream>
 #include <string>
 
-#include "app/ConvertApp.h"
 #include "libs/dict/DataDict.h"
-#include "orva41/ORVA41Reader.h"
+#include "orva41/Orva41Format.h"
 
 namespace {
 
@@ -31,9 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::ofstream out(InputPath(), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
-  CConvertApp app;
-  app.SetDecimalChar(size % 2 ? ',' : '.');
-  auto dict = LoadORVA41Dict(app, InputPath());
+  CSilentReporter reporter;
+  FormatContext context{reporter, size % 2 ? ',' : '.', false};
+  auto dict = Orva41Format().readDictionary({InputPath(), InputPath()}, context);
   if (dict) {
     CDDRuleMgr rules;
     rules.SetCurrDict(dict.get());

@@ -66,6 +66,15 @@ struct ConversionResult {
   WrittenFiles written;      // also when it failed after writing one of them
 };
 
+// The result of a conversion that wrote its dictionary file path whole from dict.
+inline ConversionResult DictionaryWritten(const std::string& path, const CDataDict& dict) {
+  ConversionResult result;
+  result.wroteOutput = true;
+  result.written.dictionary = path;
+  result.written.counts = CountDictionary(dict);
+  return result;
+}
+
 // A conversion's files: the input as found, and the output name as completed.
 struct ConversionRequest {
   InputFile input;

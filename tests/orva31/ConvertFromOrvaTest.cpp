@@ -19,7 +19,6 @@ class FromOrvaTest : public ::testing::Test {
     return ConvertFile(dir.file(name + ".dd"));
   }
   bool ConvertFile(const std::string& input) {
-    ScopedHost scoped(host);
     app.SetDecimalChar(',');
     return app.RunConversion(KIND_ORVA31_TO_TRAVO, input, output);
   }
@@ -33,7 +32,7 @@ class FromOrvaTest : public ::testing::Test {
   TempDir dir;
   std::string output = dir.file("out.dcf");
   RecordingHost host;
-  CConvertApp app;
+  CConvertApp app{host};
 };
 
 DdItemSpec Numeric(const std::string& name, int start, int length, int decimals = 0, int occurs = 1) {

@@ -10,17 +10,13 @@
 #include "ChildLock.h"
 #include "DdBuilder.h"
 #include "RecordingHost.h"
+#include "RunProcess.h"
 #include "app/ConvertApp.h"
 #include "libs/dict/DataDict.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 CDictItem MakeItem(const std::string& name, int start, int length, DATA_TYPE type = NumericType, int decimals = 0,
                    int occurs = 1, ITEM_TYPE itemType = Item) {
@@ -124,7 +120,6 @@ class ToOrvaTest : public ::testing::Test {
     return Run(KIND_TRAVO_TO_ORVA31, input, output);
   }
   bool Run(int kind, const std::string& from, const std::string& to) {
-    ScopedHost scoped(host);
     app.SetDecimalChar('.');
     return app.RunConversion(kind, from, to);
   }
@@ -140,7 +135,7 @@ class ToOrvaTest : public ::testing::Test {
   std::string input = dir.file("in.dcf");
   std::string target = dir.file("out.dd");
   RecordingHost host;
-  CConvertApp app;
+  CConvertApp app{host};
 };
 
 TEST_F(ToOrvaTest, RoundTripThroughOrvaKeepsEveryField) {
@@ -202,7 +197,7 @@ TEST_F(ToOrvaTest, WritesTheExpectedBytes) {
   };
   std::string expected = b.Build();
   DdBuilder::PutI16(expected, b.RecordAt(1) + 39, 0);  // first item of a record without items: not significant
-  const std::string written = ReadBytes(target);
+  const std::string written = ReadTextFile(target);
   ASSERT_EQ(written.size(), expected.size());
   // The date and time of writing are today's.
   EXPECT_TRUE(std::regex_match(written.substr(20, 8), std::regex(R"(\d\d/\d\d/\d\d)"))) << written.substr(20, 8);
@@ -229,7 +224,7 @@ TEST_F(ToOrvaTest, WithoutRecordTypeTheHeaderSaysNone) {
     level.AddRecord(&rec);
     dict.AddLevel(&level);
     ASSERT_TRUE(Convert(dict, target));
-    const std::string bytes = ReadBytes(target);
+    const std::string bytes = ReadTextFile(target);
     EXPECT_EQ(DdBuilder::GetI16(bytes, 46), -1);
     EXPECT_EQ(DdBuilder::GetI16(bytes, 48), -1);
     EXPECT_EQ(bytes.substr(512 + 17, 16), c.stored + std::string(4, '\0'));
@@ -257,7 +252,7 @@ TEST_F(ToOrvaTest, LevelsCollapseIntoOneCommonAndOneRecordList) {
   b.records = {{"REC0", std::string(15, ' '), 1, 1, {{"X0", 4, 1}}}, {"REC1", std::string(15, ' '), 1, 1, {{"X1", 4, 1}}}};
   for (auto& r : b.records) r.recType = std::string(12, ' ');
   std::string expected = b.Build();
-  const std::string written = ReadBytes(target);
+  const std::string written = ReadTextFile(target);
   ASSERT_EQ(written.size(), expected.size());
   expected.replace(20, 16, written.substr(20, 16));
   EXPECT_EQ(written, expected);
@@ -339,7 +334,7 @@ TEST_F(ToOrvaTest, FailuresKeepThePreviousFile) {
     c.setup(dict, host);
     EXPECT_FALSE(Convert(dict, target));
     EXPECT_EQ(host.texts(), c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message});
-    EXPECT_EQ(ReadBytes(target), "OLD CONTENT");
+    EXPECT_EQ(ReadTextFile(target), "OLD CONTENT");
     EXPECT_EQ(Files(), (std::vector<std::string>{"in.dcf", "out.dd"}));
     EXPECT_EQ(host.progressOpen, 0);
   }
@@ -361,7 +356,7 @@ TEST_F(ToOrvaTest, UnreadableTravoDictionaryWritesNothing) {
     const std::string prefix = "Travo Data Dictionary  " + input + "  could not be read:\n";
     EXPECT_EQ(host.messages[0].text.rfind(prefix, 0), 0u) << host.messages[0].text;
     EXPECT_GT(host.messages[0].text.size(), prefix.size());  // with the reason
-    EXPECT_EQ(ReadBytes(target), "OLD CONTENT");
+    EXPECT_EQ(ReadTextFile(target), "OLD CONTENT");
     EXPECT_EQ(host.progressOpen, 0);
   }
 }
@@ -374,7 +369,7 @@ TEST_F(ToOrvaTest, OutputThatCannotBeCreatedIsReported) {
     EXPECT_FALSE(Convert(dict, target));
     EXPECT_EQ(host.texts(), std::vector<std::string>{"Error opening file  " + target +
                                                      "  for writing.\n\nFile in use by another process."});
-    EXPECT_EQ(ReadBytes(target), "OLD CONTENT");
+    EXPECT_EQ(ReadTextFile(target), "OLD CONTENT");
   }
   host = RecordingHost();
   const std::string nowhere = dir.file("no/such/folder/out.dd");
@@ -407,7 +402,25 @@ TEST_F(ToOrvaTest, ReplacedFileKeepsItsPermissions) {
   struct stat st;
   ASSERT_EQ(stat(target.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0644u);
-  EXPECT_NE(ReadBytes(target), "OLD CONTENT");
+  EXPECT_NE(ReadTextFile(target), "OLD CONTENT");
+}
+
+// The application's record and item counters follow the conversion: where it ended, or the
+// record and item it stopped at.
+TEST_F(ToOrvaTest, TheAppKnowsWhereTheConversionStands) {
+  CDataDict dict = RoundTripDictionary();
+  ASSERT_TRUE(Convert(dict, target));
+  EXPECT_EQ(app.m_nOrvaRecord, 3);  // past the last of three records
+  EXPECT_EQ(app.m_nOrvaItem, 0);    // which has no items
+
+  CDictRecord* person = dict.GetLevel(0)->GetRecord(0);
+  CDictItem tooLong = MakeItem("INCOME", 30, 16);
+  person->AddItem(&tooLong);
+  host.messages.clear();
+  EXPECT_FALSE(Convert(dict, target));
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(app.m_nOrvaRecord, 0);  // the first record
+  EXPECT_EQ(app.m_nOrvaItem, 3);    // its fourth item
 }
 
 }  // namespace

@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "RecordingHost.h"
+#include "TestFiles.h"
 #include "app/ConvertApp.h"
 #include "libs/dict/DataDict.h"
-#include "orva41/ORVA41Reader.h"
+#include "orva41/Orva41Format.h"
 
 namespace {
 
@@ -25,19 +26,28 @@ Pairs PairsOf(const CDictValue& value) {
   return pairs;
 }
 
+// The dictionary the ORVA 4.1 module reads from path (no progress), its messages reported
+// through app; error: the last one, when the file could not be read.
+std::unique_ptr<CDataDict> LoadORVA41Dict(CConvertApp& app, const std::string& path, std::string* error = nullptr) {
+  FormatContext context = app.Context();
+  context.showProgress = false;
+  auto dict = Orva41Format().readDictionary({path, path}, context);
+  if (!dict && error) *error = app.m_sMessage;
+  return dict;
+}
+
 class ConvertORVA41Test : public ::testing::Test {
  protected:
   RecordingHost host;
-  ScopedHost scoped{host};
   TempDir dir;
-  CConvertApp app;
+  CConvertApp app{host};
 
   void SetUp() override { app.SetDecimalChar('.'); }
 
   std::string Write(const std::string& content, const std::string& name = "test.ddw") {
     std::string path = dir.file(name);
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << content;
+    WriteFile(path, content);
     return path;
   }
 
