@@ -6,20 +6,6 @@
 #include "libs/dict/DictInspect.h"
 #include "libs/dict/DataDict.h"
 #include "libs/util/FileNames.h"
-#include "libs/util/JsonStream.h"
-
-namespace {
-
-void ShowDictionary(const CDataDict& dict, bool json, std::ostream& out) {
-  if (json) {
-    CJsonStreamWriter writer(out);
-    WriteDictJson(dict, writer);
-  } else {
-    WriteDictText(dict, out);
-  }
-}
-
-}  // namespace
 
 bool InspectFile(const std::string& path, bool json, std::ostream& out, std::string& error) {
   // A named pipe or a device would keep a reader waiting or reading forever. Missing
@@ -45,6 +31,6 @@ bool InspectFile(const std::string& path, bool json, std::ostream& out, std::str
   // A dictionary without a view of its own is shown as its module reads it.
   std::unique_ptr<CDataDict> dict = ReadDictionaryAs(format, path, error);
   if (!dict) return false;
-  ShowDictionary(*dict, json, out);
+  DescribeDictionary(*dict, json, out);
   return true;
 }
