@@ -4,13 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "Files.h"
 #include "res/StringTable.h"
 
 namespace {
@@ -29,13 +28,6 @@ std::vector<fs::path> SourceFiles() {
     }
   }
   return files;
-}
-
-std::string Contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 // Where an id was found: "orva31/ConvertORVA31.cpp: IDS_SAVING = 210".
@@ -64,7 +56,7 @@ IdsInSources FindIds() {
   static const std::regex kindRow(R"(\{KIND_\w+,\s*"[^"]*",\s*([\d,\s]+)\})");
   IdsInSources ids;
   for (const fs::path& file : SourceFiles()) {
-    const std::string text = Contents(file);
+    const std::string text = ReadTextFile(file.string());
     const std::string where = fs::relative(file, TRAVO_SOURCE_DIR).string();
     Collect(text, where, named, ids.named);
     Collect(text, where, literal, ids.literal);
