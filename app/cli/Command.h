@@ -9,9 +9,9 @@
 
 // An option a command takes: a flag, or an option with a value (the word after it).
 struct OptionSpec {
-  const char* name;   // "--kind", "-o"
-  const char* value;  // what the value is called in the help ("K", "OUTDIR"); null for a flag
-  const char* help;   // the help's text for it
+  const char* name = nullptr;       // "--kind", "-o"
+  const char* value = nullptr;      // its value's name in the help ("K", "OUTDIR"); null for a flag
+  const char* help = nullptr;       // the help's text for it
   const char* missing = "a value";  // "-d needs a folder": what a missing value is called
   bool once = false;                // a second one is a usage error ("-o is given twice")
   bool nonEmpty = false;            // an empty value counts as missing
@@ -21,9 +21,9 @@ struct OptionSpec {
 
 // The files (the arguments that are no options) a command takes.
 struct FileSpec {
-  int count = -1;                      // exactly this many; -1: the command checks them itself
+  int count = -1;                        // exactly this many; -1: the command checks them itself
   const char* requiredOption = nullptr;  // an option that must be given with a value as well
-  const char* problem = nullptr;       // the usage error when they are not there
+  const char* problem = nullptr;         // the usage error when they are not there
 };
 
 // A command's arguments as read: the options given (a flag's value is empty; an option
@@ -45,10 +45,10 @@ struct CommandArguments {
 using CommandRunner = int (*)(const CommandArguments& args, std::string& usageError);
 
 struct Command {
-  const char* name;                   // "convert"
+  const char* name = nullptr;         // "convert"
   std::vector<const char*> synopses;  // the command's forms, without the program name
-  const char* summary;                // one line for the list of commands
-  const char* description;            // a paragraph, wrapped when shown
+  const char* summary = nullptr;      // one line for the list of commands
+  const char* description = nullptr;  // a paragraph, wrapped when shown
   std::vector<OptionSpec> options;
   FileSpec files;
   bool doubleDashEndsOptions = false;  // "--" makes every later argument a file
