@@ -13,7 +13,3 @@ class CDataDict;
 // Travo model, as its conversion would build it; nothing is written beside it. Null with
 // a message naming the file in error when it cannot be read.
 std::unique_ptr<CDataDict> LoadAnyDictionary(const std::string& path, std::string& error);
-
-// The command: compare A B [--json]. Returns the exit status (0 the same, 1 different or
-// unreadable); sets usageError (and returns 2) for bad arguments.
-int RunCompare(const std::vector<std::string>& args, std::string& usageError);

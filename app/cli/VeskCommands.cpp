@@ -1,11 +1,13 @@
-#include "app/cli/VeskCommands.h"
-
+// `vesk-report` (the listing of a VESK dictionary, on stdout or into a file) and
+// `vesk-html` (one HTML page per form, DIR/<FORM>.HTM, linked in file order).
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <iostream>
 #include <sstream>
 
+#include "app/cli/CommandRunners.h"
+#include "app/cli/ExitStatus.h"
 #include "libs/util/SafeFile.h"
 #include "vesk/Vesk.h"
 #include "vesk/VeskInspect.h"
@@ -13,10 +15,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr int kExitWritten = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
 
 // Loads path as InspectVesk does: a ".wst" extension in any case makes it a work
 // dictionary. On failure says on stderr, in a sentence naming the file and the status, why.
@@ -33,44 +31,11 @@ bool LoadDictionary(const std::string& path, Dic& dic) {
   return false;
 }
 
-// Splits args into files and the value of one option (-o or -d); false with the reason
-// on a usage error.
-bool ParseArgs(const std::vector<std::string>& args, const std::string& option, std::vector<std::string>& files,
-               std::string& value, std::string& usageError) {
-  bool given = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == option) {
-      if (i + 1 >= args.size() || given) {
-        usageError = given ? option + " is given twice" : option + " needs a value";
-        return false;
-      }
-      value = args[++i];
-      given = true;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      usageError = "unknown option '" + arg + "'";
-      return false;
-    } else {
-      files.push_back(arg);
-    }
-  }
-  if (given && value.empty()) {
-    usageError = option + " needs a value";
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
-int RunVeskReport(const std::vector<std::string>& args, std::string& usageError) {
-  std::vector<std::string> files;
-  std::string output;
-  if (!ParseArgs(args, "-o", files, output, usageError)) return kExitUsage;
-  if (files.size() != 1) {
-    usageError = "vesk-report needs one DIC";
-    return kExitUsage;
-  }
+int RunVeskReport(const CommandArguments& args, std::string&) {
+  const std::vector<std::string>& files = args.files;
+  const std::string output = args.Value("-o");
   Dic dic;
   if (!LoadDictionary(files[0], dic)) return kExitFailed;
   std::string error;
@@ -91,14 +56,9 @@ int RunVeskReport(const std::vector<std::string>& args, std::string& usageError)
   return kExitWritten;
 }
 
-int RunVeskHtml(const std::vector<std::string>& args, std::string& usageError) {
-  std::vector<std::string> files;
-  std::string folder;
-  if (!ParseArgs(args, "-d", files, folder, usageError)) return kExitUsage;
-  if (files.size() != 1 || folder.empty()) {
-    usageError = "vesk-html needs one DIC and -d DIR";
-    return kExitUsage;
-  }
+int RunVeskHtml(const CommandArguments& args, std::string&) {
+  const std::vector<std::string>& files = args.files;
+  const std::string folder = args.Value("-d");
   Dic dic;
   if (!LoadDictionary(files[0], dic)) return kExitFailed;
   std::string error;

@@ -18,8 +18,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include "CliRun.h"
+#include "Files.h"
 #include "RecordingHost.h"
 #include "RunProcess.h"
+#include "SampleDictionaries.h"
 #include "VeskBuilder.h"
 #include "libs/dict/DataDict.h"
 #include "libs/forms/FormFile.h"
@@ -28,59 +31,13 @@
 
 namespace {
 
-ProcessResult Cli(const TempDir& dir, const std::vector<std::string>& args) {
-  return RunProcess(TRAVO_CLI_PATH, args, dir.path().string());
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
 // A small dictionary with one of everything, texts untrimmed.
 CDataDict SampleDictionary() {
-  CDataDict dict;
-  dict.SetName("SURVEY");
+  CDataDict dict = samples::Survey(
+      {samples::Item("AGE", "Age", 6, 2, samples::ValueSet("AGE_VS1", "Age", {samples::MissingValue("Refused", "9")}))},
+      7);
   dict.SetLabel("Survey ");
-  dict.SetRecTypeStart(1);
-  dict.SetRecTypeLen(1);
   dict.SetZeroFill(true);
-  CDictLevel level;
-  level.SetName("QUEST");
-  level.SetLabel("Questionnaire");
-  dict.AddLevel(&level);
-  CDictItem id;
-  id.SetName("HH_ID");
-  id.SetLabel("Household id");
-  id.SetStart(2);
-  id.SetLen(4);
-  CDictRecord idItems;
-  idItems.AddItem(&id);
-  dict.GetLevel(0)->SetIdItemsRec(&idItems);
-  CDictValue value;
-  value.SetLabel("Refused");
-  value.SetName("MISSING");
-  value.SetSpecial(true);
-  value.SetValueType(MissingType);
-  CDictVPair pair("9", "");
-  value.AddVPair(&pair);
-  CDictVSet vset;
-  vset.SetName("AGE_VS1");
-  vset.SetLabel("Age");
-  vset.AddValue(&value);
-  CDictItem age;
-  age.SetName("AGE");
-  age.SetLabel("Age");
-  age.SetStart(6);
-  age.SetLen(2);
-  age.AddVSet(&vset);
-  CDictRecord person;
-  person.SetName("PERSON");
-  person.SetLabel("Person");
-  person.SetRecTypeVal("2");
-  person.SetMaxRecs(30);
-  person.SetRecLen(7);
-  person.AddItem(&age);
-  dict.GetLevel(0)->AddRecord(&person);
   return dict;
 }
 
@@ -107,10 +64,8 @@ TEST(CliUsage, BadArgumentsExitWithStatusTwo) {
   };
   for (const auto& args : cases) {
     ProcessResult r = Cli(dir, args);
-    std::string joined;
-    for (const auto& a : args) joined += a + " ";
-    EXPECT_EQ(r.status, 2) << joined;
-    EXPECT_NE(r.err.find("usage: travo-convert-cli"), std::string::npos) << joined;
+    EXPECT_EQ(r.status, 2) << Joined(args);
+    EXPECT_NE(r.err.find("usage: travo-convert-cli"), std::string::npos) << Joined(args);
   }
 }
 
@@ -457,9 +412,7 @@ TEST(CliVesk, UnreadableDictionariesAndUsageErrors) {
       {{"vesk-html", "a.dic", "-o", "x"}, 2, "travo-convert-cli: unknown option '-o'"},
   };
   for (const auto& c : cases) {
-    std::string joined;
-    for (const auto& a : c.args) joined += a + " ";
-    SCOPED_TRACE(joined);
+    SCOPED_TRACE(Joined(c.args));
     ProcessResult r = Cli(dir, c.args);
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.out, "");

@@ -20,8 +20,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include "CliRun.h"
+#include "Files.h"
 #include "RecordingHost.h"
 #include "RunProcess.h"
+#include "SampleDictionaries.h"
 #include "VeskBuilder.h"
 #include "app/DetectFormat.h"
 #include "app/cli/Compare.h"
@@ -31,65 +34,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-ProcessResult Cli(const TempDir& dir, const std::vector<std::string>& args) {
-  return RunProcess(TRAVO_CLI_PATH, args, dir.path().string());
-}
-
 std::string Example(const std::string& name) { return std::string(TRAVO_SOURCE_DIR) + "/examples/" + name; }
-
-void WriteFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 // One level, an id item and a record with an item that has a value set of an ordinary
 // and a special value.
 CDataDict Sample() {
-  CDataDict dict;
-  dict.SetName("SURVEY");
-  dict.SetLabel("Survey");
-  dict.SetRecTypeStart(1);
-  dict.SetRecTypeLen(1);
-  CDictLevel level;
-  level.SetName("QUEST");
-  level.SetLabel("Questionnaire");
-  dict.AddLevel(&level);
-  CDictItem id;
-  id.SetName("HH_ID");
-  id.SetLabel("Household id");
-  id.SetStart(2);
-  id.SetLen(4);
-  CDictRecord idItems;
-  idItems.AddItem(&id);
-  dict.GetLevel(0)->SetIdItemsRec(&idItems);
-  CDictValue man;
-  man.SetLabel("Man");
-  CDictVPair one("1", "");
-  man.AddVPair(&one);
-  CDictValue refused;
-  refused.SetLabel("Refused");
-  refused.SetName("MISSING");
-  refused.SetSpecial(true);
-  refused.SetValueType(MissingType);
-  CDictVPair nine("9", "");
-  refused.AddVPair(&nine);
-  CDictVSet vset;
-  vset.SetName("SEX_VS1");
-  vset.SetLabel("Sex");
-  vset.AddValue(&man);
-  vset.AddValue(&refused);
-  CDictItem sex;
-  sex.SetName("SEX");
-  sex.SetLabel("Sex");
-  sex.SetStart(6);
-  sex.SetLen(1);
-  sex.AddVSet(&vset);
-  CDictRecord person;
-  person.SetName("PERSON");
-  person.SetLabel("Person");
-  person.SetRecTypeVal("2");
-  person.SetMaxRecs(30);
-  person.SetRecLen(7);
-  person.AddItem(&sex);
-  dict.GetLevel(0)->AddRecord(&person);
-  return dict;
+  return samples::Survey({samples::Item("SEX", "Sex", 6, 1,
+                                        samples::ValueSet("SEX_VS1", "Sex",
+                                                          {samples::Value("Man", "1"),
+                                                           samples::MissingValue("Refused", "9")}))},
+                         7);
 }
 
 CDictRecord& Person(CDataDict& d) { return *d.GetLevel(0)->GetRecord(0); }

@@ -10,8 +10,11 @@
 #include <regex>
 #include <sstream>
 
+#include "CliRun.h"
+#include "Files.h"
 #include "RecordingHost.h"
 #include "RunProcess.h"
+#include "SampleDictionaries.h"
 #include "VeskBuilder.h"
 #include "libs/dict/DataDict.h"
 #include "libs/forms/FormFile.h"
@@ -19,19 +22,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-ProcessResult Cli(const TempDir& dir, const std::vector<std::string>& args) {
-  return RunProcess(TRAVO_CLI_PATH, args, dir.path().string());
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-const char kOrva41[] =
-    "[Dictionary]\nVersion=ORVA 4.1\nLabel=Survey\n[Record]\nName=PERSON\n"
-    "[Item]\nName=AGE\nStart=1\nLen=2\n[ValueSet]\nValue=0:95;Years\n";
 
 // A VESK dictionary with one section, one variable and, when asked, a form; a work
 // dictionary (.wst, no header) by its extension.
@@ -61,63 +51,24 @@ bool WriteBrokenVesk(const std::string& path) {
 // and SEX.
 bool WriteTravo(const std::string& path) {
   fs::create_directories(fs::path(path).parent_path());
-  CDataDict dict;
-  dict.SetName("SURVEY");
-  dict.SetRecTypeStart(1);
-  dict.SetRecTypeLen(1);
-  CDictLevel level;
-  level.SetName("QUEST");
-  dict.AddLevel(&level);
-  CDictItem id;
-  id.SetName("HH_ID");
-  id.SetStart(2);
-  id.SetLen(4);
-  CDictRecord idItems;
-  idItems.AddItem(&id);
-  dict.GetLevel(0)->SetIdItemsRec(&idItems);
-  CDictValue value;
-  value.SetLabel("Years");
-  CDictVPair pair("0", "95");
-  value.AddVPair(&pair);
-  CDictVSet vset;
-  vset.SetName("AGE_VS1");
-  vset.AddValue(&value);
-  CDictItem age;
-  age.SetName("AGE");
-  age.SetStart(6);
-  age.SetLen(2);
-  age.AddVSet(&vset);
-  CDictItem sex;
-  sex.SetName("SEX");
-  sex.SetStart(8);
-  sex.SetLen(1);
-  CDictRecord person;
-  person.SetName("PERSON");
-  person.SetRecTypeVal("2");
-  person.SetRecLen(8);
-  person.AddItem(&age);
-  person.AddItem(&sex);
-  dict.GetLevel(0)->AddRecord(&person);
+  CDataDict dict = samples::Survey(
+      {samples::Item("AGE", "", 6, 2, samples::ValueSet("AGE_VS1", "", {samples::Value("Years", "0", "95")})),
+       samples::Item("SEX", "", 8, 1)},
+      8, samples::Labels::None);
   return dict.Save(path);
-}
-
-std::string Joined(const std::vector<std::string>& args) {
-  std::string joined;
-  for (const auto& a : args) joined += a + " ";
-  return joined;
 }
 
 TEST(CliFolder, ConvertsGoodFilesListsFailuresAndSkipsForeignOnes) {
   TempDir dir;
   const std::string in = dir.file("in");
-  WriteFile(in + "/survey.ddw", kOrva41);
+  WriteFile(in + "/survey.ddw", samples::kOrva41Survey);
   ASSERT_TRUE(WriteVesk(in + "/sub/hh.dic"));
   ASSERT_TRUE(WriteBrokenVesk(in + "/sub/broken.dic"));
   ASSERT_TRUE(WriteTravo(in + "/sub/deep/back.dcf"));
   WriteFile(in + "/notes.txt", "not a dictionary");
   WriteFile(in + "/sub/README", "nor this");
   const std::string single = dir.file("elsewhere/single.ddw");  // a file given directly
-  WriteFile(single, kOrva41);
+  WriteFile(single, samples::kOrva41Survey);
   const std::string out = dir.file("out");
 
   const std::string absent = dir.file("absent.ddw");
@@ -193,9 +144,9 @@ TEST(CliFolder, EachFileIsConvertedAsWhatItHolds) {
     std::string detail;  // after "-> " for converted, under out/; empty: not a dictionary
   };
   const Case cases[] = {
-      {"survey.ddw", text(kOrva41), "converted", "survey.dcf"},
-      {"survey41", text(kOrva41), "converted", "survey41.dcf"},
-      {"ddw-as.dic", text(kOrva41), "converted", "ddw-as.dcf"},
+      {"survey.ddw", text(samples::kOrva41Survey), "converted", "survey.dcf"},
+      {"survey41", text(samples::kOrva41Survey), "converted", "survey41.dcf"},
+      {"ddw-as.dic", text(samples::kOrva41Survey), "converted", "ddw-as.dcf"},
       {"hh", vesk, "converted", "hh.dcf"},
       {"vesk-as.dcf", vesk, "converted", "vesk-as.dcf"},
       {"work.txt", WrittenAs(".wst", vesk), "converted", "work.dcf"},
@@ -277,7 +228,7 @@ TEST(CliFolder, EachFileIsConvertedAsWhatItHolds) {
 
 TEST(CliFolder, TwoInputsOfOneOutputNameConvertOnlyTheFirst) {
   TempDir dir;
-  WriteFile(dir.file("in/a.ddw"), kOrva41);
+  WriteFile(dir.file("in/a.ddw"), samples::kOrva41Survey);
   ASSERT_TRUE(WriteVesk(dir.file("in/a.dic")));
   ProcessResult r = Cli(dir, {"convert", "--quiet", "--yes", "-o", dir.file("out"), dir.file("in")});
   EXPECT_EQ(r.status, 1);
@@ -296,11 +247,11 @@ TEST(CliFolder, TwoInputsOfOneOutputNameConvertOnlyTheFirst) {
 TEST(CliFolder, IntoTheInputFolderAFileIsNeverItsOwnOutput) {
   TempDir dir;
   const std::string in = dir.file("in");
-  WriteFile(in + "/survey.ddw", kOrva41);
+  WriteFile(in + "/survey.ddw", samples::kOrva41Survey);
   ASSERT_TRUE(WriteTravo(in + "/travo.dcf"));
   ASSERT_TRUE(WriteVesk(in + "/vesk.dcf"));
   // Nor the input of another: pair.ddw would write pair.dcf, an input of its own.
-  WriteFile(in + "/pair.ddw", kOrva41);
+  WriteFile(in + "/pair.ddw", samples::kOrva41Survey);
   ASSERT_TRUE(WriteTravo(in + "/pair.dcf"));
   const std::string vesk = ReadTextFile(in + "/vesk.dcf"), pair = ReadTextFile(in + "/pair.dcf");
   ProcessResult r = Cli(dir, {"convert", "--quiet", "--yes", "-o", in, in});
@@ -352,7 +303,7 @@ TEST(CliFolder, KindForcesEveryFileAndItsOutputExtension) {
   }
   // --kind also names files of no known extension.
   TempDir dir;
-  WriteFile(dir.file("in/survey.txt"), kOrva41);
+  WriteFile(dir.file("in/survey.txt"), samples::kOrva41Survey);
   ProcessResult r = Cli(dir, {"convert", "--quiet", "--kind", "orva41", "-o", dir.file("out"), dir.file("in")});
   EXPECT_EQ(r.status, 0) << r.err;
   CDataDict dict;
@@ -372,8 +323,8 @@ TEST(CliFolder, CtrlCStopsTheConversionUnderWayAndStartsNoOther) {
     }
   }
   ddw.close();
-  WriteFile(dir.file("in/b.ddw"), kOrva41);
-  WriteFile(dir.file("in/c.ddw"), kOrva41);
+  WriteFile(dir.file("in/b.ddw"), samples::kOrva41Survey);
+  WriteFile(dir.file("in/c.ddw"), samples::kOrva41Survey);
   ProcessResult r = RunProcessInterruptedWhileReading(
       TRAVO_CLI_PATH, {"convert", "--quiet", "-o", dir.file("out"), dir.file("in")}, dir.path().string(),
       fs::canonical(dir.file("in/a-large.ddw")).string());
@@ -387,7 +338,7 @@ TEST(CliFolder, CtrlCStopsTheConversionUnderWayAndStartsNoOther) {
 TEST(CliFolder, UsageErrors) {
   TempDir dir;
   WriteFile(dir.file("a-file"), "");
-  WriteFile(dir.file("in.ddw"), kOrva41);
+  WriteFile(dir.file("in.ddw"), samples::kOrva41Survey);
   struct Case {
     std::vector<std::string> args;
     std::string err;  // the first line of stderr
@@ -414,7 +365,7 @@ TEST(CliFolder, UsageErrors) {
 
 TEST(CliSummary, OneLineOnStdoutAfterEachConversionUnlessQuiet) {
   TempDir dir;
-  WriteFile(dir.file("survey.ddw"), kOrva41);
+  WriteFile(dir.file("survey.ddw"), samples::kOrva41Survey);
   ASSERT_TRUE(WriteTravo(dir.file("travo.dcf")));
   ASSERT_TRUE(WriteVesk(dir.file("forms.dic"), true));
   ASSERT_TRUE(WriteVesk(dir.file("plain.dic")));
@@ -498,7 +449,7 @@ TEST(CliLog, AppendsABlockPerConversionWithItsMessagesAndOutcome) {
   TempDir dir;
   const std::string log = dir.file("convert.log");
   WriteFile(log, "earlier: line\n\n");
-  WriteFile(dir.file("in/survey.ddw"), kOrva41);
+  WriteFile(dir.file("in/survey.ddw"), samples::kOrva41Survey);
   ASSERT_TRUE(WriteBrokenVesk(dir.file("in/broken.dic")));
   WriteFile(dir.file("in/notes.txt"), "skipped, not logged");
   ProcessResult r = Cli(dir, {"convert", "--quiet", "--log", log, "-o", dir.file("out"), dir.file("in")});

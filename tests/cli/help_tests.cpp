@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 
+#include "CliRun.h"
 #include "RecordingHost.h"
 #include "RunProcess.h"
 #include "HelpListing.h"
@@ -15,16 +16,6 @@ namespace {
 
 const std::vector<std::string> kCommands = {"convert",     "inspect",   "compare",  "preview",
                                             "vesk-report", "vesk-html", "vesk-data"};
-
-ProcessResult Cli(const TempDir& dir, const std::vector<std::string>& args) {
-  return RunProcess(TRAVO_CLI_PATH, args, dir.path().string());
-}
-
-std::string Joined(const std::vector<std::string>& args) {
-  std::string joined;
-  for (const std::string& arg : args) joined += arg + " ";
-  return joined;
-}
 
 // The commands the "usage:" block of text names, in order, one per form.
 std::vector<std::string> UsageCommands(const std::string& text) {
@@ -122,6 +113,18 @@ TEST(CliUsage, ErrorsNameTheProblemAndShowTheShortUsageOfTheirCommand) {
       {{"vesk-report", "--json", "a.dic"}, "vesk-report", "unknown option '--json'"},
       {{"vesk-html", "a.dic"}, "vesk-html", "vesk-html needs one DIC and -d DIR"},
       {{"vesk-data", "a.dic", "-d"}, "vesk-data", "-d needs a folder"},
+      // Every command reads its options with the same parser, as its table entry declares them.
+      {{"convert", "--kind", "bad", "--bogus"}, "convert", "unknown conversion kind 'bad'"},
+      {{"convert", "-o", "x", "-o"}, "convert", "-o needs a value"},
+      {{"convert", "--", "only-one.ddw"}, "convert", "convert needs an INPUT and an OUTPUT file"},
+      {{"inspect", "--", "a.dcf"}, "inspect", "unknown option '--'"},
+      {{"inspect", "a.dcf", "b.dcf"}, "inspect", "inspect needs one FILE"},
+      {{"compare", "--json", "a", "b", "c"}, "compare", "compare needs two files, A and B"},
+      {{"preview", "-d", "", "a.fmf"}, "preview", "preview needs one FILE.fmf and -d DIR"},
+      {{"preview", "-d"}, "preview", "-d needs a folder"},
+      {{"vesk-report", "a.dic", "-o", ""}, "vesk-report", "-o needs a value"},
+      {{"vesk-html", "a.dic", "-d", "x", "-d", "y"}, "vesk-html", "-d is given twice"},
+      {{"vesk-data", "a.dic", "--", "-d"}, "vesk-data", "vesk-data needs a DIC, a DATA file and -d DIR"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Joined(c.args));

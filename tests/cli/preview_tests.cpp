@@ -12,6 +12,7 @@
 #include <functional>
 #include <regex>
 
+#include "CliRun.h"
 #include "RecordingHost.h"
 #include "RunProcess.h"
 #include "app/cli/Preview.h"
@@ -20,10 +21,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-ProcessResult Cli(const TempDir& dir, const std::vector<std::string>& args) {
-  return RunProcess(TRAVO_CLI_PATH, args, dir.path().string());
-}
 
 // A form with a text, a hand-laid field and a roster of two columns and three rows.
 std::unique_ptr<CDEForm> SampleForm() {

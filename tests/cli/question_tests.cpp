@@ -15,22 +15,16 @@
 #include <fstream>
 #include <set>
 
+#include "Files.h"
 #include "RecordingHost.h"
 #include "RunProcess.h"
+#include "SampleDictionaries.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const char kOrva41[] =
-    "[Dictionary]\nVersion=ORVA 4.1\nLabel=Survey\n[Record]\nName=PERSON\n"
-    "[Item]\nName=AGE\nStart=1\nLen=2\n[ValueSet]\nValue=0:95;Years\n";
 const std::string kConverted = "ORVA 4.1 Dictionary successfully converted.\n";
-
-void WriteFile(const std::string& path, const std::string& text) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
 
 std::string Question(const std::string& output) {
   return output + "\n\nThis file already exists.\nDo you want to replace it?\n";
@@ -101,7 +95,7 @@ TEST(CliQuestions, ShownWithTheirAnswerOnStderrAndInTheLog) {
   const std::string input = dir.file("survey.ddw");
   const std::string output = dir.file("survey.dcf");
   const std::string folderOutput = dir.file("out/survey.dcf");
-  WriteFile(input, kOrva41);
+  WriteFile(input, samples::kOrva41Survey);
   struct Answer {
     bool yes;
     std::string shown;   // on stderr under the question
@@ -144,7 +138,7 @@ TEST(CliQuestions, AnsweredOnTheTerminal) {
   TempDir dir;
   const std::string input = dir.file("survey.ddw");
   const std::string output = dir.file("survey.dcf");
-  WriteFile(input, kOrva41);
+  WriteFile(input, samples::kOrva41Survey);
   struct Case {
     std::string typed;
     bool yes;
@@ -183,7 +177,7 @@ const std::string kVesk = std::string(TRAVO_SOURCE_DIR) + "/examples/household-v
 // No and every file stays as it was; --yes answers them all.
 TEST(CliQuestions, EveryFileToBeReplacedIsAskedAboutByItsOwnName) {
   TempDir dir;
-  WriteFile(dir.file("survey.ddw"), kOrva41);
+  WriteFile(dir.file("survey.ddw"), samples::kOrva41Survey);
   ASSERT_EQ(CliRedirected(dir, "</dev/null", {"convert", dir.file("survey.ddw"), dir.file("travo.dcf")}).status, 0);
   struct Case {
     std::string name;
@@ -256,7 +250,7 @@ TEST(CliQuestions, ANoAfterAYesReplacesNothing) {
 TEST(CliQuestions, ClosedStandardStreamsAreNotTakenByTheLog) {
   TempDir dir;
   const std::string input = dir.file("survey.ddw");
-  WriteFile(input, kOrva41);
+  WriteFile(input, samples::kOrva41Survey);
   const std::string log = dir.file("convert.log");
   ProcessResult r = CliRedirected(dir, ">&- </dev/null", {"convert", "--log", log, input, dir.file("survey.dcf")});
   EXPECT_EQ(r.status, 0) << r.err;

@@ -13,7 +13,8 @@
 #include <future>
 #include <sstream>
 
-#include "RecordingHost.h"  // TempDir
+#include "Files.h"
+#include "RecordingHost.h"
 #include "SampleDict.h"
 #include "libs/dict/DataDict.h"
 
@@ -120,15 +121,6 @@ std::string FirstLines(int count) {
   return Join(lines);
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream(path, std::ios::binary) << content;
-}
-
 }  // namespace
 
 TEST(Dcf, TheSmallFileReadsAndWritesBackByteForByte) {
@@ -158,7 +150,7 @@ TEST(Dcf, RichDictionaryRoundTripsThroughFilesBothWays) {
   EXPECT_EQ(read.GetLevel(1)->GetRecord(1)->GetItem(2)->GetDataDict(), &read);
 
   ASSERT_TRUE(read.Save(dir.file("again.dcf")));
-  EXPECT_EQ(ReadFile(dir.file("again.dcf")), ReadFile(dir.file("rich.dcf")));
+  EXPECT_EQ(ReadTextFile(dir.file("again.dcf")), ReadTextFile(dir.file("rich.dcf")));
 }
 
 TEST(Dcf, EveryAwkwardTextSurvivesInEveryKindOfField) {
@@ -284,7 +276,7 @@ TEST(Dcf, MalformedTextIsRefusedWithTheLineThatIsWrong) {
 }
 
 TEST(Dcf, TheExampleOfTheFormatDocumentIsAValidFile) {
-  std::string doc = ReadFile(std::string(TRAVO_SOURCE_DIR) + "/docs/dcf-format.md");
+  std::string doc = ReadTextFile(std::string(TRAVO_SOURCE_DIR) + "/docs/dcf-format.md");
   const std::string fence = "```text\n[Dictionary]\n";
   size_t start = doc.find(fence);
   ASSERT_NE(start, std::string::npos);
@@ -360,14 +352,14 @@ TEST(DcfFile, AFailedSaveLeavesThePreviousFileIntact) {
     EXPECT_FALSE(saved);
     EXPECT_NE(big.GetLastError().find("survey.dcf"), std::string::npos) << big.GetLastError();
   }
-  EXPECT_EQ(ReadFile(path), kSmall);
+  EXPECT_EQ(ReadTextFile(path), kSmall);
 
   // A folder the process may not write to (not binding for the superuser).
   if (geteuid() != 0) {
     std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     EXPECT_FALSE(big.Save(path));
     std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
-    EXPECT_EQ(ReadFile(path), kSmall);
+    EXPECT_EQ(ReadTextFile(path), kSmall);
   }
   // Nothing but the file is left in the folder.
   int entries = 0;

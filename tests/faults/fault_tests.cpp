@@ -23,6 +23,8 @@
 #include <thread>
 #include <vector>
 
+#include "CliRun.h"
+#include "Files.h"
 #include "RecordingHost.h"
 #include "RunProcess.h"
 #include "VeskBuilder.h"
@@ -33,8 +35,6 @@ namespace {
 
 const std::string kCli = TRAVO_CLI_PATH;
 const std::string kPrevious = "the previous output, which must survive\n";
-
-void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 // ---------------------------------------------------------------- the inputs
 
@@ -85,9 +85,9 @@ const Inputs& MadeInputs() {
               folder.file("survey.fmf")};
     WriteFile(in.ddw, OrvaText(30, 500));
     WriteFile(folder.file("small.ddw"), OrvaText(2, 400));
-    RunProcess(kCli, {"convert", "--yes", folder.file("small.ddw"), in.dcf}, folder.path());
+    Cli(folder, {"convert", "--yes", folder.file("small.ddw"), in.dcf});
     VeskSurvey(60).WriteTo(in.dic);
-    RunProcess(kCli, {"convert", "--yes", in.dic, in.fmf}, folder.path());
+    Cli(folder, {"convert", "--yes", in.dic, in.fmf});
     std::string data;
     for (int line = 0; line < 40000; ++line) {
       data += std::to_string(100 + line % 900) + "1";
@@ -247,7 +247,7 @@ class Faults : public ::testing::TestWithParam<OutputKind> {
   bool Whole(const std::string& path) const {
     const std::string text = ReadTextFile(path);
     switch (kind.check) {
-      case Check::Inspect: return RunProcess(kCli, {"inspect", path}, dir.path()).status == 0;
+      case Check::Inspect: return Cli(dir, {"inspect", path}).status == 0;
       case Check::SameAsClean: return text == clean;
       case Check::Log: {
         const std::string earlier = PreviousText();

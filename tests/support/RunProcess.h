@@ -14,18 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "Files.h"
+
 struct ProcessResult {
   int status = -1;
   std::string out;
   std::string err;
 };
-
-inline std::string ReadTextFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 namespace runprocess_detail {
 

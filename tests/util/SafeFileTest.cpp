@@ -7,22 +7,15 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
+#include "Files.h"
 #include "RecordingHost.h"
 #include "libs/util/SafeFile.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 size_t EntriesIn(const fs::path& folder) {
   size_t n = 0;
@@ -42,19 +35,19 @@ TEST(SafeFile, WritesNewFilesAndReplacesOldOnesKeepingTheirMode) {
   std::string error;
   const std::string content("binary\0data\r\n", 13);
   ASSERT_TRUE(WriteFileAtomically(path, content, &error)) << error;
-  EXPECT_EQ(Slurp(path), content);
+  EXPECT_EQ(ReadTextFile(path), content);
   mode_t mask = umask(0);
   umask(mask);
   EXPECT_EQ(ModeOf(path), 0644 & ~mask);
 
   chmod(path.c_str(), 0600);
   ASSERT_TRUE(WriteFileAtomically(path, "second", &error)) << error;
-  EXPECT_EQ(Slurp(path), "second");
+  EXPECT_EQ(ReadTextFile(path), "second");
   EXPECT_EQ(ModeOf(path), 0600u);
   EXPECT_EQ(EntriesIn(dir.path()), 1u) << "no temporary file is left";
 
   ASSERT_TRUE(WriteFileAtomically(path, "", &error)) << error;
-  EXPECT_EQ(Slurp(path), "");
+  EXPECT_EQ(ReadTextFile(path), "");
 }
 
 TEST(SafeFile, WritingThroughALinkKeepsTheLink) {
@@ -64,7 +57,7 @@ TEST(SafeFile, WritingThroughALinkKeepsTheLink) {
   fs::create_symlink(real, link);
   ASSERT_TRUE(WriteFileAtomically(link, "new"));
   EXPECT_TRUE(fs::is_symlink(link));
-  EXPECT_EQ(Slurp(real), "new");
+  EXPECT_EQ(ReadTextFile(real), "new");
 }
 
 TEST(SafeFile, FailuresNameTheFileAndLeaveNothingBehind) {
@@ -103,7 +96,7 @@ TEST(SafeFile, AFailedWriteKeepsTheOldFile) {
 
   EXPECT_FALSE(written);
   EXPECT_EQ(error, "Cannot write " + path + ": File too large.");
-  EXPECT_EQ(Slurp(path), "old");
+  EXPECT_EQ(ReadTextFile(path), "old");
   EXPECT_EQ(EntriesIn(dir.path()), 1u) << "the temporary file is removed";
 }
 
@@ -118,7 +111,7 @@ TEST(SafeFile, ReadOnlyFolderFailsWithoutTouchingTheTarget) {
   EXPECT_FALSE(WriteFileAtomically(path, "new", &error));
   EXPECT_EQ(error, "Cannot write " + path + ": Permission denied.");
   chmod(folder.c_str(), 0755);
-  EXPECT_EQ(Slurp(path), "old");
+  EXPECT_EQ(ReadTextFile(path), "old");
   EXPECT_EQ(EntriesIn(folder), 1u);
 }
 
@@ -142,7 +135,7 @@ TEST_P(SafeFileTemp, TheTargetChangesOnlyAtCommitAndKeepsItsMode) {
     out.Write(std::string(200000, 'n'));
     EXPECT_EQ(EntriesIn(dir.path()), Unnamed() ? 1u : 2u) << "the new file is not there before the commit";
     ASSERT_TRUE(out.Commit(&error)) << error;
-    EXPECT_EQ(Slurp(target), std::string(200000, 'n'));
+    EXPECT_EQ(ReadTextFile(target), std::string(200000, 'n'));
   }
   EXPECT_EQ(ModeOf(path), 0640u);
   EXPECT_EQ(EntriesIn(dir.path()), 2u) << "no temporary file is left";
@@ -151,7 +144,7 @@ TEST_P(SafeFileTemp, TheTargetChangesOnlyAtCommitAndKeepsItsMode) {
   ASSERT_TRUE(abandoned.Open(path, &error)) << error;
   abandoned.Write("half");
   abandoned.Abandon();
-  EXPECT_EQ(Slurp(path), std::string(200000, 'n'));
+  EXPECT_EQ(ReadTextFile(path), std::string(200000, 'n'));
   EXPECT_EQ(EntriesIn(dir.path()), 2u);
 }
 
@@ -168,7 +161,7 @@ TEST_P(SafeFileTemp, AKilledWriterLeavesTheOldFile) {
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFSIGNALED(status));
-  EXPECT_EQ(Slurp(path), "old");
+  EXPECT_EQ(ReadTextFile(path), "old");
   // An unnamed file vanishes with the process; a named one stays behind (hidden).
   EXPECT_EQ(EntriesIn(dir.path()), Unnamed() ? 1u : 2u);
 }
