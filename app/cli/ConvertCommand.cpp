@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/ConvertApp.h"
-#include "app/DetectFormat.h"
+#include "app/Formats.h"
 #include "app/cli/Batch.h"
 #include "app/cli/CliHost.h"
 #include "app/cli/CommandRunners.h"
@@ -25,7 +25,7 @@ struct ConvertOptions {
   bool quiet = false;
   std::string codePage;
   std::vector<std::string> files;
-  std::shared_ptr<ResolvedInput> input;  // the single input, read as what its content shows
+  bool single = false;  // one INPUT into one OUTPUT (not the folder form)
   std::string logFile;
   std::optional<std::string> outDir;  // the folder form
 };
@@ -58,18 +58,18 @@ std::string CheckOutputFolder(const std::string& outDir, const std::vector<std::
 std::string ResolveConvertInput(ConvertOptions& options) {
   if (options.outDir) return CheckOutputFolder(*options.outDir, options.files);
   if (options.files.size() != 2) return "convert needs an INPUT and an OUTPUT file";
-  // The content of the input decides its kind when it shows one (ConvertOneFile reads it
-  // as such).
-  options.input = std::make_shared<ResolvedInput>(options.files[0]);
-  const ResolvedInput& input = *options.input;
+  options.single = true;
+  // The content of the input decides its format when it shows one (its module reads it as
+  // such, whatever its name).
+  const std::string& input = options.files[0];
   if (options.kind < 0) {
-    if (!UnknownContentOf(options.files[0]).empty()) return {};  // refused by RunConvert
-    options.kind = ConversionKindFromExtensions(input.path(), options.files[1]);
+    if (!UnknownContentOf(input).empty()) return {};  // refused by RunConvert
+    options.kind = ConversionKindOfFormats(FormatToRead(input), FormatFromExtension(options.files[1]));
     if (options.kind < 0) return "cannot tell the conversion kind from the extensions; give --kind";
   }
-  if (input.overruled() && FormatFitsKind(input.format(), options.kind)) {
-    std::cerr << "note: " << VisibleText(options.files[0]) << " is " << FormatDescription(input.format())
-              << "; converting it as such\n";
+  if (const FileFormat content = DetectFileFormat(input);
+      ContentOverrulesExtension(input) && KindReadsFormat(options.kind, content)) {
+    std::cerr << "note: " << VisibleText(input) << " is " << FormatDescription(content) << "; converting it as such\n";
   }
   return {};
 }
@@ -83,7 +83,7 @@ std::string CheckConversionKind(const std::string& value) {
 int RunConvert(const CommandArguments& args, std::string& usageError) {
   ConvertOptions options = OptionsOf(args);
   if (std::string error = ResolveConvertInput(options); !error.empty()) return UsageProblem(usageError, error);
-  if (options.kind < 0 && options.input) {
+  if (options.kind < 0 && options.single) {
     std::cerr << VisibleLines(UnknownContentOf(options.files[0])) << '\n';
     return kExitFailed;
   }
@@ -91,11 +91,10 @@ int RunConvert(const CommandArguments& args, std::string& usageError) {
     return UsageProblem(usageError, "unknown code page '" + options.codePage + "'");
   }
   CliHost host(options.yes, options.quiet);
-  ScopedHost installed(host);
   // Forms are laid out with the real fonts, as the wizard lays them out.
   std::optional<RealFontMeasuring> measuring;
   if (options.kind == KIND_VESK_TO_TRAVO_FORMS) measuring.emplace();
-  CConvertApp app;
+  CConvertApp app(host);
   if (options.outDir) {
     std::error_code ec;
     std::filesystem::create_directories(*options.outDir, ec);

@@ -1,18 +1,14 @@
 // `inspect`: what a dictionary or forms file holds, on stdout.
 #include <iostream>
 
-#include "app/cli/CliHost.h"
 #include "app/cli/CommandRunners.h"
 #include "app/cli/ExitStatus.h"
 #include "app/cli/Inspect.h"
 #include "libs/util/FileNames.h"
-#include "libs/util/Host.h"
 #include "libs/util/TextTools.h"
 
 int RunInspect(const CommandArguments& args, std::string&) {
   const std::string& file = args.files[0];
-  CliHost host(true, true);
-  ScopedHost installed(host);
   std::string error;
   if (!InspectFile(VornGetFullFileName(file), args.Has("--json"), std::cout, error)) {
     std::cerr << VisibleLines(error) << '\n';

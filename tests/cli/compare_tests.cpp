@@ -26,7 +26,7 @@
 #include "RunProcess.h"
 #include "SampleDictionaries.h"
 #include "VeskBuilder.h"
-#include "app/DetectFormat.h"
+#include "app/Formats.h"
 #include "app/cli/Compare.h"
 #include "libs/dict/DataDict.h"
 

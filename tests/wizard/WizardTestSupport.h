@@ -116,7 +116,6 @@ class WizardTest : public ::testing::Test {
   }
 
   RecordingHost host_;
-  ScopedHost scopedHost_{host_};
   std::unique_ptr<CConvertSheet> sheet_;
   std::filesystem::path savedDir_;
 };
