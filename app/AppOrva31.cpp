@@ -6,9 +6,7 @@
 bool CConvertApp::ConvertORVA31Dict(const CVornString& input, const CVornString& output) {
   FormatContext context = Context();
   const ConversionResult result = orva31::ConvertToTravo({{input, input}, output}, context);
-  m_written = result.written;
-  if (result.wroteOutput) MarkOutputWritten();
-  return result.wroteOutput;
+  return Record(result);
 }
 
 int CConvertApp::ConvertORVA31Record(DdReader& reader, int record, CDictRecord* target, dd::ClaimBudget& budget) {
@@ -25,9 +23,7 @@ bool CConvertApp::ConvertToORVA31Dict(const CVornString& input, const CVornStrin
   FormatContext context = Context();
   const ConversionResult result =
       orva31::ConvertFromTravo({{input, input}, output}, context, {m_nOrvaRecord, m_nOrvaItem});
-  m_written = result.written;
-  if (result.wroteOutput) MarkOutputWritten();
-  return result.wroteOutput;
+  return Record(result);
 }
 
 int CConvertApp::ConvertTravoRecord(DdWriter& writer, CDataDict* dict, int level, int record) {

@@ -6,9 +6,7 @@
 bool CConvertApp::ConvertORVA41Dict(const CVornString& input, const CVornString& output) {
   FormatContext context = Context();
   const ConversionResult result = orva41::ConvertToTravo({{input, input}, output}, context);
-  m_written = result.written;
-  if (result.wroteOutput) MarkOutputWritten();
-  return result.wroteOutput;
+  return Record(result);
 }
 
 void CConvertApp::ReadORVA41Record(CSpecFile& specFile, CDictRecord* record, bool common) {

@@ -7,7 +7,6 @@
 #include "app/Formats.h"
 #include "libs/dict/DataDict.h"
 #include "libs/util/FileNames.h"
-#include "libs/util/Host.h"
 #include "orva31/ConvertSupport.h"
 #include "res/StringTable.h"
 #include "veskconv/VeskVornConv.h"
@@ -120,23 +119,21 @@ char ReadLocaleDecimalChar() {
   return c;
 }
 
-CConvertApp::CConvertApp() : m_messages(*this, nullptr), m_cDecimal(ReadLocaleDecimalChar()) {}
+CConvertApp::CConvertApp() : m_cDecimal(ReadLocaleDecimalChar()) {}
 
-CConvertApp::CConvertApp(IReporter& reporter) : m_messages(*this, &reporter), m_cDecimal(ReadLocaleDecimalChar()) {}
+CConvertApp::CConvertApp(IReporter& reporter) : m_messages(*this, reporter), m_cDecimal(ReadLocaleDecimalChar()) {}
 
 int CConvertApp::MessageBuffer::Report(const Message& message) {
   app_.m_sMessage = message.text;
-  return (host_ ? *host_ : CurrentHost()).Report(message);
+  return host_->Report(message);
 }
 
-std::unique_ptr<IProgressWindow> CConvertApp::MessageBuffer::OpenProgress() {
-  return (host_ ? *host_ : CurrentHost()).OpenProgress();
-}
+std::unique_ptr<IProgressWindow> CConvertApp::MessageBuffer::OpenProgress() { return host_->OpenProgress(); }
 
-void CConvertApp::MarkDictionaryWritten(const std::string& path, const CDataDict& dict) {
-  m_written.dictionary = path;
-  m_written.counts = CountDictionary(dict);
-  MarkOutputWritten();
+bool CConvertApp::Record(const ConversionResult& result) {
+  m_written = result.written;
+  m_bWroteOutput = result.wroteOutput;
+  return result.wroteOutput;
 }
 
 bool CConvertApp::RunConversion(int kind, const CVornString& input, const CVornString& output) {
@@ -159,8 +156,7 @@ bool CConvertApp::RunConversion(int kind, const CVornString& input, const CVornS
       ConvertVESK(input, output, true);
       break;
     case KIND_TRAVO_TO_VESK:
-      m_sMessage = "Travo 2.0 to VESK not implemented yet!";
-      m_sMessage.MessageBoxA(0);
+      Context().reporter.ShowMessage("Travo 2.0 to VESK not implemented yet!", 0);
       return false;
     default:
       return false;

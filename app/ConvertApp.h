@@ -72,8 +72,9 @@ bool CheckConversionOutputs(IReporter& reporter, int kind, const std::string& in
 
 class CConvertApp {
  public:
-  CConvertApp();  // TRANSITIONAL: reports to the process-wide host
-  // Messages, questions and progress of its conversions go to reporter.
+  // Messages, questions and progress of its conversions go to reporter; to nobody (questions
+  // answered No) when none is given.
+  CConvertApp();
   explicit CConvertApp(IReporter& reporter);
   CConvertApp(const CConvertApp&) = delete;
   CConvertApp& operator=(const CConvertApp&) = delete;
@@ -90,7 +91,7 @@ class CConvertApp {
   void SetDecimalChar(char c) { m_cDecimal = c; }
 
   // Runs one conversion of the given kind. Returns false when the kind is not 0 to 5 or
-  // the conversion did not write its output. Messages go to the installed host.
+  // the conversion did not write its output. Messages go to its reporter.
   bool RunConversion(int kind, const CVornString& input, const CVornString& output);
 
   // The converters; each calls its format module with Context(), records what it wrote (see
@@ -124,27 +125,25 @@ class CConvertApp {
   int m_nOrvaItem = 0;     // Travo to ORVA 3.1: index of the next item in the ORVA record
   int m_nOrvaRecord = 0;   // Travo to ORVA 3.1: ORVA record being filled, -1 for COMMON
 
-  // Set by a converter when its output file (or files) were written.
-  void MarkOutputWritten() { m_bWroteOutput = true; }
-  // Kinds 0 to 2: the dictionary file written whole, with the dictionary it was written from;
-  // the output counts as written.
-  void MarkDictionaryWritten(const std::string& path, const CDataDict& dict);
-
  private:
+  // Keeps what a converter's module wrote; returns whether it wrote its output.
+  bool Record(const ConversionResult& result);
+
   // Hands each message on to the host, its text kept in m_sMessage first.
   class MessageBuffer final : public IReporter {
    public:
-    MessageBuffer(CConvertApp& app, IReporter* host) : app_(app), host_(host) {}
+    MessageBuffer(CConvertApp& app, IReporter& host) : app_(app), host_(&host) {}
     int Report(const Message& message) override;
     std::unique_ptr<IProgressWindow> OpenProgress() override;
     void ReportTo(IReporter& host) { host_ = &host; }
 
    private:
     CConvertApp& app_;
-    IReporter* host_;  // null: the process-wide host (TRANSITIONAL)
+    IReporter* host_;
   };
 
-  MessageBuffer m_messages;
+  CSilentReporter m_nobody;  // the reporter when none is given
+  MessageBuffer m_messages{*this, m_nobody};
   char m_cDecimal = '.';
   bool m_bWroteOutput = false;
   WrittenFiles m_written;
