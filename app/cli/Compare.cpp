@@ -13,7 +13,7 @@
 #include "libs/util/ProgressDlg.h"
 #include "libs/util/TextTools.h"
 #include "orva41/ORVA41Reader.h"
-#include "veskconv/VeskVornConv.h"
+#include "veskconv/VeskFormat.h"
 
 namespace {
 
@@ -233,7 +233,9 @@ std::unique_ptr<CDataDict> ReadByConverter(FileFormat format, const std::string&
     dict = std::make_unique<CDataDict>();
     if (!app.ReadORVA31Dict(input, *dict, progress)) dict.reset();
   } else {
-    dict = CVeskVornConv().ReadDictionary(input);
+    FormatContext context{host, '.', false};
+    const FormatModule& vesk = format == FileFormat::VeskWork ? VeskWorkFormat() : VeskDictFormat();
+    dict = vesk.readDictionary({input, input}, context);
   }
   if (!dict) error = host.messages.empty() ? "cannot read " + input : host.messages;
   return dict;
