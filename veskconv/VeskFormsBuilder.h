@@ -24,9 +24,10 @@ class VeskFormsBuilder {
  public:
   // Builds into formFile the forms of the dictionary dict that links was built into; the
   // warning about a variable on no form goes to reporter. All must outlive the builder.
+  // Measures the default field font of formFile.
   VeskFormsBuilder(CDEFormFile& formFile, const CDataDict& dict, const VeskDictBuilder& links, IReporter& reporter);
 
-  // Version, name, label and dictionary (dcfPath) of the forms file; the fonts measured.
+  // Version, name, label and dictionary (dcfPath) of the forms file.
   void MakeFormFileHeader(Dic& dic, const CString& dcfPath);
   // Forms, levels and groups. Trims the form names of dic.
   void MakeForms(Dic& dic);
@@ -38,8 +39,6 @@ class VeskFormsBuilder {
   // The number of the form named, counting from 1 over every form of every section of dic;
   // 0 for none.
   static int FindFormIndex(const CString& formName, Dic* dic);
-
-  const VeskFormLayout& Layout() const { return m_layout; }
 
  private:
   void MakeForm(CDEForm* form, Frm* frm);
