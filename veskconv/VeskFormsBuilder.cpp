@@ -131,7 +131,8 @@ void VeskFormsBuilder::MakeForm(CDEForm* form, Frm* frm) {
   form->SetLabel(frm->name);
   form->SetLevel(frm->sec ? frm->sec->level - 1 : 0);
   m_forms[frm] = form;
-  if (frm->sec && frm->sec->secKind == 'S' && !frm->cells) m_layout.MakeFormTexts(form, frm, m_formFile.GetDefTxtLF());
+  if (frm->sec && frm->sec->secKind == 'S' && !frm->cells)
+    m_layout.MakeFormTexts(form, frm, m_formFile.GetDefTxtLF());
 }
 
 namespace {
@@ -228,7 +229,8 @@ void VeskFormsBuilder::LayOutFields(CDEGroup* grp, Frm* frm, int formNum) {
     ReadFirstLabel(var->labels, line, 60);
     if (FormIndex(var->formName, frm->sec->dic) == 0) {
       CString warning;
-      warning.Format("WARNING: Var '%s' Dic '%s' doesn't belong to a form", var->name, veskconv::DicNameOf(var).c_str());
+      warning.Format("WARNING: Var '%s' Dic '%s' doesn't belong to a form", var->name,
+                     veskconv::DicNameOf(var).c_str());
       m_reporter.ShowMessage(warning, MB_OK);
       continue;
     }

@@ -621,7 +621,8 @@ TEST_F(VeskFormsTest, TextNamesRunOnAcrossTheForms) {
 // Each conversion numbers its texts from FT000000: the same file converted twice in one
 // process gives the same forms file, byte for byte.
 TEST_F(VeskFormsTest, TwoConversionsNumberTheirTextsAlike) {
-  const VeskBuilder b = Build({{{.name = "A"}, {{.name = "X", .start = 5, .form = "F"}}, {{.name = "F", .text = "One  Two\n"}}}});
+  const VeskBuilder b =
+      Build({{{.name = "A"}, {{.name = "X", .start = 5, .form = "F"}}, {{.name = "F", .text = "One  Two\n"}}}});
   ASSERT_TRUE(ConvertForms(b)) << Messages();
   const std::string first = ReadTextFile(fmf);
   ASSERT_TRUE(ConvertForms(b)) << Messages();
