@@ -9,7 +9,7 @@
 #include "libs/util/FileNames.h"
 #include "orva31/ConvertSupport.h"
 #include "res/StringTable.h"
-#include "veskconv/VeskVornConv.h"
+#include "veskconv/VeskFormat.h"
 
 namespace {
 
@@ -83,9 +83,9 @@ std::vector<std::string> OutputFilesOfKind(int kind, const std::string& output) 
     case KIND_TRAVO_TO_ORVA31:
       return {orva31::OutputFileFor(output)};
     case KIND_VESK_TO_TRAVO:
-      return {CVeskVornConv::DcfPathFor(output)};
+      return {VeskDictionaryPathFor(output)};
     case KIND_VESK_TO_TRAVO_FORMS:
-      return {CVeskVornConv::FmfPathFor(output), CVeskVornConv::DcfPathFor(output)};
+      return {VeskFormsPathFor(output), VeskDictionaryPathFor(output)};
     default:
       return {};
   }

@@ -37,19 +37,6 @@ struct Dic::Loaded {
 
 namespace {
 
-// The object scan's state: the objects that the next ones are chained to. It is valid
-// from the first NextObj of a DictLoad to the end of that load, so one dictionary loads
-// at a time in a process.
-struct ScanState {
-  Sec* currentSec = nullptr;
-  Sec* lastSec = nullptr;
-  Var* lastVar = nullptr;
-  Frm* lastForm = nullptr;
-  Frm* lastFormInSec = nullptr;
-  bool outOfMemory = false;
-};
-ScanState g_scan;
-
 // Position of the '.' that starts the extension of the file-name part, or npos.
 size_t ExtensionDot(const std::string& path) {
   size_t slash = path.find_last_of('/');
@@ -170,7 +157,7 @@ short Dic::DictLoad() {
     short ok = dicType == Dic_eDictFile ? Load() : dicType == Dic_eWorkDict ? LoadWork() : Fail(kBadType);
     if (!ok) return 0;
     ok = ScanObjects();
-    g_scan = ScanState();
+    scan_ = ScanState();
     if (!ok) return 0;
 
     if (keys->count > 0) {
@@ -190,7 +177,7 @@ short Dic::DictLoad() {
     LinkVarsToForms();
     return 1;
   } catch (const std::bad_alloc&) {
-    g_scan = ScanState();
+    scan_ = ScanState();
     return Fail(kNoMemory);
   }
 }
@@ -198,7 +185,7 @@ short Dic::DictLoad() {
 short Dic::ScanObjects() {
   for (int reset = 1;; reset = 0) {
     Obj* object = NextObj(reset);
-    if (!object) return g_scan.outOfMemory ? Fail(kNoMemory) : 1;
+    if (!object) return scan_.outOfMemory ? Fail(kNoMemory) : 1;
     if (!object->Load()) {
       status = object->status;
       DiscardUnlisted(object);
@@ -317,7 +304,7 @@ short Dic::LoadWork() {
 }
 
 Obj* Dic::NextObj(int reset) {
-  if (reset) g_scan = ScanState();
+  if (reset) scan_ = ScanState();
   unsigned char tag = 0;
   int got = ReadFull(fd, &tag, 1);
   if (got == 0) return nullptr;
@@ -332,24 +319,24 @@ Obj* Dic::NextObj(int reset) {
   Obj* made = nullptr;
   switch (tag) {
     case 'S': {
-      Sec* sec = new (std::nothrow) Sec(this, g_scan.lastSec);
+      Sec* sec = new (std::nothrow) Sec(this, scan_.lastSec);
       if (sec) {
-        g_scan.currentSec = g_scan.lastSec = sec;
-        g_scan.lastVar = nullptr;
-        g_scan.lastFormInSec = nullptr;
+        scan_.currentSec = scan_.lastSec = sec;
+        scan_.lastVar = nullptr;
+        scan_.lastFormInSec = nullptr;
       }
       made = sec;
       break;
     }
     case 'V': {
-      Var* var = new (std::nothrow) Var(g_scan.currentSec, g_scan.lastVar);
-      if (var) g_scan.lastVar = var;
+      Var* var = new (std::nothrow) Var(scan_.currentSec, scan_.lastVar);
+      if (var) scan_.lastVar = var;
       made = var;
       break;
     }
     case 'F': {
-      Frm* frm = new (std::nothrow) Frm(g_scan.currentSec, g_scan.lastForm, g_scan.lastFormInSec);
-      if (frm) g_scan.lastForm = g_scan.lastFormInSec = frm;
+      Frm* frm = new (std::nothrow) Frm(scan_.currentSec, scan_.lastForm, scan_.lastFormInSec);
+      if (frm) scan_.lastForm = scan_.lastFormInSec = frm;
       made = frm;
       break;
     }
@@ -361,7 +348,7 @@ Obj* Dic::NextObj(int reset) {
       status = kScanBadTag;
       return nullptr;
   }
-  if (!made) g_scan.outOfMemory = true;
+  if (!made) scan_.outOfMemory = true;
   return made;
 }
 

@@ -107,6 +107,16 @@ class Dic : public Obj {
 
  private:
   struct Loaded;
+  // The object scan's state: the objects that the next ones are chained to, valid from the
+  // first NextObj of a DictLoad to the end of that load.
+  struct ScanState {
+    Sec* currentSec = nullptr;
+    Sec* lastSec = nullptr;
+    Var* lastVar = nullptr;
+    Frm* lastForm = nullptr;
+    Frm* lastFormInSec = nullptr;
+    bool outOfMemory = false;
+  };
 
   void Inic();
   short Load() override;
@@ -124,4 +134,5 @@ class Dic : public Obj {
 
   // Owns what DictLoad creates; shared between copies so nothing is released twice.
   std::shared_ptr<Loaded> loaded_;
+  ScanState scan_;
 };

@@ -70,7 +70,6 @@ void Frm::CopyFrom(const Frm& other) {
   prevInSec = other.prevInSec;
   next = other.next;
   prev = other.prev;
-  deForm = other.deForm;
 }
 
 void Frm::Transform(const unsigned char* rec, EXTFORM* out) {

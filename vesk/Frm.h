@@ -85,7 +85,6 @@ class Frm : public Obj, public PClass {
   Frm* prevInSec = nullptr;
   Frm* next = nullptr;
   Frm* prev = nullptr;
-  void* deForm = nullptr;
 
  private:
   void Transform(const unsigned char* rec, EXTFORM* out);

@@ -75,8 +75,6 @@ void Sec::CopyFrom(const Sec& other) {
   labels = other.labels ? new (std::nothrow) Lab(*other.labels) : nullptr;
   next = other.next;
   prev = other.prev;
-  dictRecord = other.dictRecord;
-  groupNamed = other.groupNamed;
 }
 
 short Sec::Load() {

@@ -59,8 +59,6 @@ class Sec : public Obj, public PClass {
   Lab* labels = nullptr;
   Sec* next = nullptr;
   Sec* prev = nullptr;
-  void* dictRecord = nullptr;
-  bool groupNamed = false;
 
  private:
   void CopyFrom(const Sec& other);

@@ -157,7 +157,6 @@ static Lst* CopyOwned(const Lst* from) {
 }
 
 void Var::CopyFrom(const Var& other) {
-  overlap = other.overlap;
   varType = other.varType;
   decimals = other.decimals;
   fd = other.fd;
@@ -185,7 +184,6 @@ void Var::CopyFrom(const Var& other) {
   next = other.next;
   prev = other.prev;
   nCells = other.nCells;
-  groupItem = other.groupItem;
 }
 
 bool Var::IsSingle() const { return varKind == 'S' && (!sec || sec->secKind == 'S'); }

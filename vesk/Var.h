@@ -75,13 +75,6 @@ class Var : public Obj, public PClass {
   char* GetVarLabel(char* dst);
   // dst holds at least 61 bytes and the code; null when no label text is loaded.
   char* GetCatLabel(const char* code, char* dst);
-  bool GetOverlap() const { return overlap; }
-  void SetOverlap(bool value) { overlap = value; }
-
- private:
-  bool overlap = false;
-
- public:
   char varType = 'A';
   int16_t decimals = 0;
   int16_t fd = -1;
@@ -108,7 +101,6 @@ class Var : public Obj, public PClass {
   Var* next = nullptr;
   Var* prev = nullptr;
   int32_t nCells = 0;
-  void* groupItem = nullptr;
 
  private:
   void CopyFrom(const Var& other);

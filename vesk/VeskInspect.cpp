@@ -337,21 +337,30 @@ std::string DescribeVeskStatus(int code) {
   }
 }
 
-bool LoadVeskFile(const std::string& path, Dic& dic, std::string& error) {
+bool LoadVeskFile(const std::string& path, const std::string& shown, bool work, Dic& dic, std::string& error) {
   CString name = path;
   dic.SetDicName(name);
-  dic.SetDicType(Dic::IsWorkDict(path.c_str()) ? Dic_eWorkDict : Dic_eDictFile);
+  dic.SetDicType(work ? Dic_eWorkDict : Dic_eDictFile);
   const bool opened = dic.Open(true);
   if (opened && dic.DictLoad()) return true;
-  error = std::string(opened ? "Cannot load" : "Cannot open") + " VESK dictionary " + path + ": " +
+  error = std::string(opened ? "Cannot load" : "Cannot open") + " VESK dictionary " + shown + ": " +
           DescribeVeskStatus(dic.status) + " (status " + std::to_string(dic.status) + ").";
   return false;
 }
 
+bool LoadVeskFile(const std::string& path, Dic& dic, std::string& error) {
+  return LoadVeskFile(path, path, Dic::IsWorkDict(path.c_str()), dic, error);
+}
+
 bool InspectVesk(const std::string& path, const std::string& shown, bool json, std::ostream& out,
                  std::string& error) {
+  return InspectVesk(path, shown, Dic::IsWorkDict(path.c_str()), json, out, error);
+}
+
+bool InspectVesk(const std::string& path, const std::string& shown, bool work, bool json, std::ostream& out,
+                 std::string& error) {
   Dic dic;
-  if (!LoadVeskFile(path, dic, error)) return false;
+  if (!LoadVeskFile(path, shown, work, dic, error)) return false;
   if (json) {
     CJsonStreamWriter writer(out);
     WriteJson(dic, shown, writer);

@@ -26,6 +26,7 @@
 #include "vesk/Vesk.h"
 #include "vesk/VeskData.h"
 #include "vesk/VeskInspect.h"
+#include "veskconv/VeskFormat.h"
 
 namespace {
 
@@ -201,7 +202,8 @@ void CheckFieldsName(const CDataDict& dict, const CDEItemBase* item) {
 void ConvertAndReadBack(const std::string& path, ConversionKind kind) {
   const std::string dcf = ScratchFolder() + "/out.dcf";
   const std::string fmf = ScratchFolder() + "/out.fmf";
-  CConvertApp app;
+  CSilentReporter silent;
+  CConvertApp app(silent);
   const bool wrote = app.RunConversion(kind, path, dcf);
   const bool dcfExists = access(dcf.c_str(), F_OK) == 0;
   const bool fmfExists = access(fmf.c_str(), F_OK) == 0;
@@ -242,6 +244,15 @@ void Exercise(const std::string& path) {
     std::ostringstream out;
     std::string error;
     InspectVesk(path, true, out, error);
+  }
+  // Read as either VESK format, whatever the name says.
+  for (const FormatModule* vesk : {&VeskDictFormat(), &VeskWorkFormat()}) {
+    CSilentReporter silent;
+    FormatContext context{silent, '.', false};
+    std::unique_ptr<CDataDict> dict = vesk->readDictionary({path, path}, context);
+    std::ostringstream out;
+    std::string error;
+    vesk->describe({path, path}, false, out, error);
   }
   {
     // The buffers, and the input read as data through its own dictionary into CSV files.

@@ -125,6 +125,14 @@ std::string GetFileExtension(const std::string& path) {
   return path.substr(dot + 1);
 }
 
+std::string PathWithoutExtension(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos || dot <= nameStart) return path;
+  return path.substr(0, dot);
+}
+
 std::string GetLowerFileExtension(const std::string& path) {
   std::string ext = GetFileExtension(path);
   for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

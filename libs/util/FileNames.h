@@ -37,3 +37,6 @@ int IsOutputApartFromInput(IReporter& reporter, const std::string& output, const
 std::string GetFileExtension(const std::string& path);
 // The same in lower case (ASCII letters), for choosing a format by extension.
 std::string GetLowerFileExtension(const std::string& path);
+// The path up to the extension of its file name: a '.' in a folder name, or one that starts
+// the file name, starts no extension.
+std::string PathWithoutExtension(const std::string& path);

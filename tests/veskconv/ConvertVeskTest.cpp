@@ -3,9 +3,11 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sstream>
 
 #include "RunProcess.h"
 #include "VeskConvFixture.h"
+#include "veskconv/VeskFormat.h"
 #include "veskconv/VeskVornConv.h"
 
 namespace veskconvtest {
@@ -257,6 +259,93 @@ TEST_F(VeskConvTest, AnInputWithoutExtensionIsReadAsDic) {
   EXPECT_EQ(host.texts(), std::vector<std::string>{"Error opening dictionary '" + dir.file("absent") +
                                                    "'. May not exist."});
   EXPECT_FALSE(OutputExists());
+}
+
+// Each module reads the path it is given as its own format, whatever the file's extension:
+// a misnamed file converts, reads and is described as its well-named copy, and the
+// messages name it as shown.
+TEST_F(VeskConvTest, AMisnamedFileIsReadAsItsModuleSays) {
+  VeskBuilder work;
+  work.Section({.name = "A", .code = "9"});
+  work.Variable({.name = "X", .start = 1, .len = 4});
+  struct Case {
+    const FormatModule* module;
+    VeskBuilder build;
+    const char* named;     // under its own extension
+    const char* misnamed;  // the same bytes
+  };
+  const Case cases[] = {
+      {&VeskDictFormat(), Household(), "survey.dic", "survey.txt"},
+      {&VeskDictFormat(), Household(), "plain.dic", "plain"},
+      {&VeskDictFormat(), Household(), "as-work.dic", "as-work.wst"},
+      {&VeskWorkFormat(), work, "work.wst", "work"},
+      {&VeskWorkFormat(), work, "other.wst", "other.dic"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.misnamed);
+    host = HookHost();
+    ASSERT_TRUE(c.build.WriteTo(dir.file(c.named)));
+    ASSERT_TRUE(c.build.WriteTo(dir.file(c.misnamed)));
+    ASSERT_TRUE(ConvertFile(dir.file(c.named))) << Messages();
+    const std::string expected = ReadTextFile(output);
+    fs::remove(output);
+
+    FormatContext context{host, '.', false};
+    const InputFile input{dir.file(c.misnamed), dir.file(c.misnamed)};
+    const ConversionResult result = c.module->convertToTravo({input, output, false}, context);
+    EXPECT_TRUE(result.wroteOutput) << Messages();
+    EXPECT_EQ(result.written.dictionary, output);
+    EXPECT_EQ(ReadTextFile(output), expected);
+    std::unique_ptr<CDataDict> read = c.module->readDictionary(input, context);
+    ASSERT_NE(read, nullptr) << Messages();
+    EXPECT_EQ(CountDictionary(*read), result.written.counts);
+    EXPECT_EQ(host.texts(), std::vector<std::string>{});
+
+    std::ostringstream described, describedNamed;
+    std::string error;
+    ASSERT_TRUE(c.module->describe({input.path, dir.file(c.named)}, true, described, error)) << error;
+    ASSERT_TRUE(c.module->describe({dir.file(c.named), dir.file(c.named)}, true, describedNamed, error)) << error;
+    EXPECT_EQ(described.str(), describedNamed.str());
+  }
+
+  // A damaged file read under another name: the message names the file as shown.
+  VeskBuilder broken = WithHeader();
+  broken.Truncate(40);
+  ASSERT_TRUE(broken.WriteTo(dir.file("link.dic")));
+  host = HookHost();
+  FormatContext context{host};
+  const InputFile input{dir.file("link.dic"), "given.bin"};
+  EXPECT_FALSE(VeskDictFormat().convertToTravo({input, output, false}, context).wroteOutput);
+  EXPECT_EQ(VeskDictFormat().readDictionary(input, context), nullptr);
+  EXPECT_EQ(host.texts(), std::vector<std::string>(2, "Error loading dictionary 'given.bin'. Possibly corrupt."));
+  std::ostringstream out;
+  std::string error;
+  EXPECT_FALSE(VeskDictFormat().describe(input, false, out, error));
+  EXPECT_EQ(error, "Cannot load VESK dictionary given.bin: the header is shorter than 64 bytes (status 4041).");
+}
+
+// Each module bids on the first bytes of its own format only.
+TEST(VeskFormats, EachBidsOnItsOwnBytes) {
+  VeskBuilder dict = WithHeader();
+  dict.Section({.name = "A"});
+  dict.Variable({.name = "X", .start = 5});
+  VeskBuilder work;
+  work.Section({.name = "A"});
+  work.Variable({.name = "X", .start = 5});
+  TempDir dir;
+  ASSERT_TRUE(dict.WriteTo(dir.file("d.dic")));
+  ASSERT_TRUE(work.WriteTo(dir.file("w.wst")));
+  const std::string dictBytes = ReadTextFile(dir.file("d.dic"));
+  const std::string workBytes = ReadTextFile(dir.file("w.wst"));
+  EXPECT_TRUE(VeskDictFormat().detect(dictBytes));
+  EXPECT_FALSE(VeskDictFormat().detect(workBytes));
+  EXPECT_TRUE(VeskWorkFormat().detect(workBytes));
+  EXPECT_FALSE(VeskWorkFormat().detect(dictBytes));
+  // Text that starts with the tag letters: its "numbers" are far beyond sensible sizes.
+  const std::string text = "Dictionary notes, written as plain text that only happens to start with a D.\n";
+  EXPECT_FALSE(VeskDictFormat().detect(text));
+  EXPECT_FALSE(VeskWorkFormat().detect("S" + text));
+  EXPECT_FALSE(VeskDictFormat().detect(dictBytes.substr(0, 63)));
 }
 
 // The outputs are checked before the input is read: the input here does not exist, yet

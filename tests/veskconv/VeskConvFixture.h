@@ -68,7 +68,6 @@ class VeskConvTest : public ::testing::Test {
     return ConvertFile(dir.file(name));
   }
   bool ConvertFile(const std::string& input) {
-    ScopedHost scoped(host);
     return app.RunConversion(KIND_VESK_TO_TRAVO, input, output);
   }
   // Converts and opens the result; a failed conversion fails the test.
@@ -91,7 +90,7 @@ class VeskConvTest : public ::testing::Test {
   TempDir dir;
   std::string output = dir.file("out.dcf");
   HookHost host;
-  CConvertApp app;
+  CConvertApp app{host};
 };
 
 // An item as "NAME start len", a value as "from[:to];label" with " {NAME type}" for a

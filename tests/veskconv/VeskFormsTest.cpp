@@ -17,7 +17,8 @@
 #include "VeskConvFixture.h"
 #include "VeskTestSupport.h"
 #include "libs/forms/FormFile.h"
-#include "veskconv/VeskVornConv.h"
+#include "veskconv/VeskFormLayout.h"
+#include "veskconv/VeskFormsBuilder.h"
 
 namespace veskconvtest {
 namespace {
@@ -125,7 +126,6 @@ class VeskFormsTest : public VeskConvTest {
   // dir/out.fmf).
   bool ConvertForms(const VeskBuilder& b, const std::string& name = "survey.dic") {
     EXPECT_TRUE(b.WriteTo(dir.file(name)));
-    ScopedHost scoped(host);
     return app.RunConversion(KIND_VESK_TO_TRAVO_FORMS, dir.file(name), output);
   }
   // Converts (a failure fails the test) and opens the forms file written.
@@ -553,7 +553,6 @@ TEST_F(VeskFormsTest, ScreenTextBecomesTextItems) {
       {"columns count OEM bytes", "Enqu\x82te  X\n", {"Enqu\xC3\xA9te@0,0", "X@90,0"}},
       {"no text", "", {}},
   };
-  int previous = -1;  // the number of the last text of the previous case
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     host = HookHost();
@@ -562,23 +561,13 @@ TEST_F(VeskFormsTest, ScreenTextBecomesTextItems) {
     const CDEForm* form = ff->GetForm(0);
     std::vector<std::string> items;
     CRect extent(0, 0, 0, 0);
-    int first = -1;
     for (const CDEText* text : TextsOn(*form)) {
       items.push_back(Where(*text));
       EXPECT_EQ(text->GetDims().right, text->GetX() + 7 * CodePoints(text->GetText())) << text->GetText();
       EXPECT_EQ(text->GetDims().bottom, text->GetY() + 13) << text->GetText();
       EXPECT_EQ(text->GetLogFont(), ff->GetDefTxtLF());
-      // Named FTnnnnnn from a counter that runs on over the conversions: one up within a
-      // form, beyond the previous conversion's.
-      const int number = TextNumber(text->GetName());
-      EXPECT_GE(number, 0) << text->GetName();
-      if (first < 0) {
-        first = number;
-        EXPECT_GT(number, previous) << text->GetName();
-      } else {
-        EXPECT_EQ(number, first + static_cast<int>(items.size()) - 1) << text->GetName();
-      }
-      previous = number;
+      // Named FTnnnnnn from a counter of the conversion: FT000000 first, one up after that.
+      EXPECT_EQ(TextNumber(text->GetName()), static_cast<int>(items.size()) - 1) << text->GetName();
       extent.right = std::max(extent.right, text->GetDims().right);
       extent.bottom = std::max(extent.bottom, text->GetDims().bottom);
     }
@@ -625,8 +614,21 @@ TEST_F(VeskFormsTest, TextNamesRunOnAcrossTheForms) {
     }
   EXPECT_EQ(texts, (std::vector<std::string>{"One", "Two", "Three", "Four", "Five", "Six"}));
   ASSERT_EQ(numbers.size(), 6u);
-  EXPECT_GE(numbers[0], 0);
+  EXPECT_EQ(numbers[0], 0);
   for (size_t i = 1; i < numbers.size(); ++i) EXPECT_EQ(numbers[i], numbers[0] + static_cast<int>(i));
+}
+
+// Each conversion numbers its texts from FT000000: the same file converted twice in one
+// process gives the same forms file, byte for byte.
+TEST_F(VeskFormsTest, TwoConversionsNumberTheirTextsAlike) {
+  const VeskBuilder b =
+      Build({{{.name = "A"}, {{.name = "X", .start = 5, .form = "F"}}, {{.name = "F", .text = "One  Two\n"}}}});
+  ASSERT_TRUE(ConvertForms(b)) << Messages();
+  const std::string first = ReadTextFile(fmf);
+  ASSERT_TRUE(ConvertForms(b)) << Messages();
+  EXPECT_EQ(ReadTextFile(fmf), first);
+  EXPECT_NE(first.find("Name=FT000001\n"), std::string::npos) << first;
+  EXPECT_EQ(first.find("Name=FT000002"), std::string::npos) << first;
 }
 
 // ---------------------------------------------------------------- rosters and the group builder
@@ -919,7 +921,6 @@ TEST_F(VeskFormsTest, TheFilesWrittenAreRecordedWithWhatTheyHold) {
 
   ASSERT_TRUE(Small().WriteTo(dir.file("plain.dic")));
   host = HookHost();
-  ScopedHost scoped(host);
   EXPECT_TRUE(app.RunConversion(KIND_VESK_TO_TRAVO, dir.file("plain.dic"), dir.file("named.xyz")));
   EXPECT_EQ(app.LastWrittenFiles().Files(), std::vector<std::string>{dir.file("named.dcf")});
   EXPECT_FALSE(fs::exists(dir.file("named.xyz")));
@@ -964,7 +965,7 @@ TEST_F(VeskFormsTest, AnUnwritableFormsFileIsRefusedBeforeReading) {
 TEST(VeskFormLayout, FieldsAreSizedFromTheFieldCellAndTheirItem) {
   CFixedTextMeasurer measurer(7, 13);
   ScopedTextMeasurer installed(measurer);
-  CVeskVornConv conv;
+  VeskFormLayout conv;
   CDEFormFile ff;
   conv.MeasureFonts(&ff);
   EXPECT_EQ(conv.FieldCell(), CSize(7, 13));
@@ -1011,7 +1012,7 @@ TEST(VeskFormLayout, FieldsAreSizedFromTheFieldCellAndTheirItem) {
 TEST(VeskFormLayout, TextsPositionsAndForms) {
   CFixedTextMeasurer measurer(7, 13);
   ScopedTextMeasurer installed(measurer);
-  CVeskVornConv conv;
+  VeskFormLayout conv;
 
   CDEText text;
   text.SetDims(30, 44, 0, 0);
@@ -1021,7 +1022,7 @@ TEST(VeskFormLayout, TextsPositionsAndForms) {
   EXPECT_EQ(Box(text.GetDims()), "30,44,51,57");
   EXPECT_FALSE(conv.SizeText(&text));
 
-  for (int column : {0, 1, 3, 79, 255}) EXPECT_EQ(CVeskVornConv::ColumnToX(column), 10 * column);
+  for (int column : {0, 1, 3, 79, 255}) EXPECT_EQ(VeskFormLayout::ColumnToX(column), 10 * column);
 
   // A form only grows, and always from 0,0.
   CDEForm form;
@@ -1035,7 +1036,6 @@ TEST(VeskFormLayout, TextsPositionsAndForms) {
 }
 
 TEST(VeskFormLayout, ModesSetBothFlags) {
-  CVeskVornConv conv;
   struct Case {
     char mode;
     bool enterKey, protect;
@@ -1046,7 +1046,7 @@ TEST(VeskFormLayout, ModesSetBothFlags) {
     CDEField field;
     field.SetEnterKeyRequired(!c.enterKey);
     field.SetProtected(!c.protect);
-    conv.SetFieldMode(&field, c.mode);
+    VeskFormsBuilder::SetFieldMode(&field, c.mode);
     EXPECT_EQ(field.IsEnterKeyRequired(), c.enterKey);
     EXPECT_EQ(field.IsProtected(), c.protect);
   }
@@ -1054,7 +1054,6 @@ TEST(VeskFormLayout, ModesSetBothFlags) {
 
 // Fields are found inside rosters too, whatever the letter case; texts are no fields.
 TEST(VeskFormLayout, FindFieldLooksIntoRosters) {
-  CVeskVornConv conv;
   CDEGroup group;
   auto* age = new CDEField;
   age->SetName("AGE");
@@ -1067,11 +1066,11 @@ TEST(VeskFormLayout, FindFieldLooksIntoRosters) {
   sex->SetName("sex");
   roster->AddItem(sex);
   group.AddItem(roster);
-  EXPECT_EQ(conv.FindField(&group, "AGE"), age);
-  EXPECT_EQ(conv.FindField(&group, "age"), age);
-  EXPECT_EQ(conv.FindField(&group, "SEX"), sex);
-  EXPECT_EQ(conv.FindField(&group, "NOTE"), nullptr);
-  EXPECT_EQ(conv.FindField(&group, "NOPE"), nullptr);
+  EXPECT_EQ(VeskFormsBuilder::FindField(&group, "AGE"), age);
+  EXPECT_EQ(VeskFormsBuilder::FindField(&group, "age"), age);
+  EXPECT_EQ(VeskFormsBuilder::FindField(&group, "SEX"), sex);
+  EXPECT_EQ(VeskFormsBuilder::FindField(&group, "NOTE"), nullptr);
+  EXPECT_EQ(VeskFormsBuilder::FindField(&group, "NOPE"), nullptr);
 }
 
 // Forms are numbered from 1 over every form of every section (a multiple section's second
@@ -1098,16 +1097,15 @@ TEST(VeskFormLayout, FindFormIndexCountsEveryForm) {
   short loaded = 0;
   std::unique_ptr<Dic> dic = Load(dir, b, &loaded);
   ASSERT_TRUE(loaded);
-  CVeskVornConv conv;
   struct Case {
     const char* name;
     int index;
   };
   for (const Case& c : {Case{"AF1", 1}, Case{"AF2", 2}, Case{"BF1", 3}, Case{"BF2", 4}, Case{"CF", 5}, Case{"NOPE", 0},
                         Case{"", 0}, Case{"af1", 0}}) {
-    EXPECT_EQ(conv.FindFormIndex(c.name, dic.get()), c.index) << c.name;
+    EXPECT_EQ(VeskFormsBuilder::FindFormIndex(c.name, dic.get()), c.index) << c.name;
   }
-  EXPECT_EQ(conv.FindFormIndex("AF1", nullptr), 0);
+  EXPECT_EQ(VeskFormsBuilder::FindFormIndex("AF1", nullptr), 0);
 }
 
 }  // namespace

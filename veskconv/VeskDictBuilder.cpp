@@ -1,7 +1,8 @@
-// VESK sections and variables into Travo levels, records and items. VESK keeps the case
-// identification of each level as a span of header columns; Travo wants it as items of a
-// record of their own, so those come first, from the variables on the span and from
-// made-up items for the columns no variable covers.
+// VESK keeps the case identification of each level as a span of header columns; Travo
+// wants it as items of a record of their own, so those come first, from the variables on
+// the span and from made-up items for the columns no variable covers.
+#include "veskconv/VeskDictBuilder.h"
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -9,7 +10,12 @@
 #include <vector>
 
 #include "libs/util/ProgressDlg.h"
-#include "veskconv/VeskVornConv.h"
+#include "veskconv/VeskText.h"
+#include "veskconv/VeskValueSetBuilder.h"
+
+using veskconv::LabelOrName;
+using veskconv::VarName;
+using veskconv::VarObject;
 
 namespace {
 
@@ -33,26 +39,41 @@ int TruncToInt(double x) {
 
 }  // namespace
 
-CString CVeskVornConv::VarName(const Var* var) {
-  if (const auto* made = dynamic_cast<const VarObject*>(var)) return made->m_sName;
-  return var->name;
+VeskDictBuilder::VeskDictBuilder(CDataDict& dict, VeskValueSetBuilder& valueSets)
+    : m_dict(dict), m_valueSets(valueSets) {}
+
+// In the order of addition: a record goes before the items it was given copies of.
+VeskDictBuilder::~VeskDictBuilder() {
+  m_aIdRecords.clear();
+  for (OwnedPtr& owned : m_owned) owned.reset();
 }
 
-CString CVeskVornConv::DicNameOf(const Var* var) {
-  return var && var->sec && var->sec->dic ? var->sec->dic->dicName : CString();
+const CDictRecord* VeskDictBuilder::RecordOf(const Sec* sec) const {
+  auto found = m_records.find(sec);
+  return found == m_records.end() ? nullptr : found->second;
 }
 
-int CVeskVornConv::SymbolOf(Var* var) {
+void VeskDictBuilder::MakeDictHeader(Dic& dic) {
+  m_dict.SetLabel(LabelOrName(dic.labels, 30, dic.dicName));
+  m_dict.SetName(dic.dicName);
+  m_dict.SetRecTypeStart(dic.recTypeLen == 0 ? 0 : dic.recTypeStart);
+  m_dict.SetRecTypeLen(dic.recTypeLen);
+  m_dict.SetPosRelative(false);
+  m_dict.SetZeroFill(false);
+  m_dict.SetDecChar(false);
+}
+
+int VeskDictBuilder::SymbolOf(Var* var) {
   m_aSymbols.push_back(var);
   return static_cast<int>(m_aSymbols.size());
 }
 
-Var* CVeskVornConv::VarOfSymbol(int symbol) const {
+Var* VeskDictBuilder::VarOfSymbol(int symbol) const {
   return symbol >= 1 && symbol <= static_cast<int>(m_aSymbols.size()) ? m_aSymbols[symbol - 1] : nullptr;
 }
 
-int CVeskVornConv::PrepareIdItems(Dic& dic) {
-  if (!dic.secs || dic.secs->count == 0) return 0;
+void VeskDictBuilder::PrepareIdItems(Dic& dic) {
+  if (!dic.secs || dic.secs->count == 0) return;
   for (int i = 0; i < dic.GetNumLevels(); ++i) m_aIdRecords.push_back(Own(new CDictRecord));
 
   for (uint16_t s = 0; s < dic.secs->count; ++s) {
@@ -61,11 +82,10 @@ int CVeskVornConv::PrepareIdItems(Dic& dic) {
     CDictRecord* idRec = m_aIdRecords[sec->level - 1];
     for (uint16_t v = 0; v < sec->vars->count; ++v) {
       Var* var = static_cast<Var*>((*sec->vars)[v]);
-      const bool overlaps = OverlapsLevelId(dic, var);
-      var->SetOverlap(overlaps);
-      if (!overlaps) continue;
+      if (!OverlapsLevelId(dic, var)) continue;
+      m_idVars.insert(var);
       CDictItem* item = MakeItemFromVar(var, var->start, nullptr);
-      MakeValueSet(item, var, var->labels);
+      m_valueSets.MakeValueSet(*item, var, var->labels);
       idRec->AddItem(std::move(*item));
     }
   }
@@ -100,10 +120,9 @@ int CVeskVornConv::PrepareIdItems(Dic& dic) {
       MakeIdItem(idRec, i, ++part, span.first + runStart, k - runStart);
     }
   }
-  return dic.GetNumLevels();
 }
 
-bool CVeskVornConv::OverlapsLevelId(Dic& dic, Var* var) {
+bool VeskDictBuilder::OverlapsLevelId(Dic& dic, Var* var) const {
   if (!var->sec || var->sec->level < 1 || var->sec->level > dic.GetNumLevels()) return false;
   const IdSpan span = LevelIdSpan(dic, var->sec->level - 1);
   if (span.last < span.first) return false;  // an empty span has no column to share
@@ -111,7 +130,7 @@ bool CVeskVornConv::OverlapsLevelId(Dic& dic, Var* var) {
   return (span.first <= start && start <= span.last) || (start < span.first && start + var->len - 1 >= span.first);
 }
 
-void CVeskVornConv::MakeIdItem(CDictRecord* idRec, int levelIndex, int part, int start, int len) {
+void VeskDictBuilder::MakeIdItem(CDictRecord* idRec, int levelIndex, int part, int start, int len) {
   const int n = levelIndex + 1;
   CString name, label;
   if (part == 0) {
@@ -125,7 +144,7 @@ void CVeskVornConv::MakeIdItem(CDictRecord* idRec, int levelIndex, int part, int
   idRec->AddItem(std::move(*MakeItemFromVar(var, start, &label)));
 }
 
-CDictItem* CVeskVornConv::MakeItemFromVar(Var* var, int start, CString* label) {
+CDictItem* VeskDictBuilder::MakeItemFromVar(Var* var, int start, CString* label) {
   CDictItem* item = Own(new CDictItem);
   item->SetSymbol(SymbolOf(var));
   CString text;
@@ -149,7 +168,7 @@ CDictItem* CVeskVornConv::MakeItemFromVar(Var* var, int start, CString* label) {
   return item;
 }
 
-CDictLevel* CVeskVornConv::MakeLevel(int& levelNo, Dic&, Sec* sec) {
+CDictLevel* VeskDictBuilder::MakeLevel(int& levelNo, Sec* sec) {
   if (levelNo == sec->level) return nullptr;
   CDictLevel* level = Own(new CDictLevel);
   CString text;
@@ -162,7 +181,7 @@ CDictLevel* CVeskVornConv::MakeLevel(int& levelNo, Dic&, Sec* sec) {
   return level;
 }
 
-void CVeskVornConv::MakeRecords(Dic& dic, bool showProgress, CProgressDlg* dialog) {
+void VeskDictBuilder::MakeRecords(Dic& dic, CProgressDlg* progress) {
   if (!dic.secs || dic.secs->count == 0) return;
   int levelNo = 0;
   CDictLevel* current = nullptr;
@@ -170,7 +189,7 @@ void CVeskVornConv::MakeRecords(Dic& dic, bool showProgress, CProgressDlg* dialo
     Sec* sec = dic.GetSec(static_cast<int>(s));
     const CString label = LabelOrName(sec->labels, 30, sec->name);
     // A level is added once all its records are in it: the dictionary stores a copy.
-    if (CDictLevel* made = MakeLevel(levelNo, dic, sec)) {
+    if (CDictLevel* made = MakeLevel(levelNo, sec)) {
       if (current) AddLevelToDict(current);
       current = made;
     }
@@ -185,12 +204,12 @@ void CVeskVornConv::MakeRecords(Dic& dic, bool showProgress, CProgressDlg* dialo
     rec->SetRequired(sec->occ && sec->occ->lo >= 1.0);
     rec->SetMaxRecs(sec->occ ? TruncToInt(sec->occ->hi) : 1);
     rec->SetRecLen(len < 0 ? 0 : len);
-    MakeItems(rec, sec, showProgress, dialog);
-    sec->dictRecord = rec;
+    MakeItems(rec, sec, progress);
+    m_records[sec] = rec;
     if (current) {
       current->AddRecord(rec);
       rec->SetLevel(current);
-      rec->SetDataDict(m_pDataDict);
+      rec->SetDataDict(&m_dict);
     }
   }
   AddLevelToDict(current);
@@ -198,17 +217,17 @@ void CVeskVornConv::MakeRecords(Dic& dic, bool showProgress, CProgressDlg* dialo
 
 // The dictionary stores a copy of the level; the level's own copies of the records are
 // not read again (the sections keep the records themselves), so they go at once.
-void CVeskVornConv::AddLevelToDict(CDictLevel* level) {
-  m_pDataDict->AddLevel(level);
+void VeskDictBuilder::AddLevelToDict(CDictLevel* level) {
+  m_dict.AddLevel(level);
   for (int r = level->GetNumRecords() - 1; r >= 0; --r) level->RemoveRecordAt(r);
 }
 
-void CVeskVornConv::MakeItems(CDictRecord* rec, Sec* sec, bool showProgress, CProgressDlg* dialog) {
+void VeskDictBuilder::MakeItems(CDictRecord* rec, Sec* sec, CProgressDlg* progress) {
   if (!sec->vars) return;
   CDictItem* groupItem = nullptr;
   for (uint16_t v = 0; v < sec->vars->count; ++v) {
     Var* var = static_cast<Var*>((*sec->vars)[v]);
-    if (var->GetOverlap()) continue;  // already an identification item
+    if (m_idVars.count(var)) continue;  // already an identification item
     const bool member = sec->grp && sec->grp->vars && sec->grp->vars->count > 0 && var->varKind == 'M';
     if (member) sec->grp->GLen();
     CDictItem* item = MakeItemFromVar(var, var->start, nullptr);
@@ -224,15 +243,14 @@ void CVeskVornConv::MakeItems(CDictRecord* rec, Sec* sec, bool showProgress, CPr
         groupItem->SetStart(sec->grp->start);
         groupItem->SetLen(sec->grp->len);
         groupItem->SetOccurs(sec->grp->nOcc);
-        var->groupItem = groupItem;
         rec->AddItem(groupItem);
         groupItem->SetRecord(rec);
       }
     } else {
       groupItem = nullptr;  // a member after this starts a new group item
     }
-    MakeValueSet(item, var, var->labels);
+    m_valueSets.MakeValueSet(*item, var, var->labels);
     rec->AddItem(std::move(*item));  // the made item is not read again
-    if (showProgress && dialog) dialog->StepIt();
+    if (progress) progress->StepIt();
   }
 }

@@ -1,29 +1,19 @@
-// VESK screens into pixel layout. A VESK form is a character screen; a column is 10 pixels
-// wide (800 pixels for 80 columns, whatever the real screen) and a line 22 pixels high.
-// Its text becomes text items, its fields are placed at their row and column, and the
-// form grows to hold everything put on it.
+#include "veskconv/VeskFormLayout.h"
+
 #include <algorithm>
 #include <cstring>
 #include <string>
 
+#include "libs/forms/TextMeasure.h"
 #include "libs/util/TextTools.h"
-#include "veskconv/VeskVornConv.h"
+#include "veskconv/VeskText.h"
 
 namespace {
 
-constexpr int kLineHeight = 22;
-constexpr int kFormMargin = 20;  // a form reaches this far beyond every item on it
+using veskconv::kFormMargin;
+using veskconv::kLineHeight;
+
 constexpr int kTabWidth = 8;
-
-// Numbers the text items of the whole run of the program: FT000000, FT000001, ... so that
-// the texts of forms converted one after another never share a name.
-int g_nextTextNumber = 0;
-
-CString NextTextName() {
-  CString name;
-  name.Format("FT%06d", g_nextTextNumber++);
-  return name;
-}
 
 // Tabs to blanks up to the next multiple of 8 columns, and the box-drawing characters of
 // the OEM code page (0xB0 to 0xDF) to blanks: what is left is the screen's words.
@@ -49,17 +39,24 @@ bool ResizeTo(CDEFormBase& item, const CRect& wanted) {
 
 }  // namespace
 
-int CVeskVornConv::ColumnToX(int column) { return static_cast<int>(800 / 80.0 * column); }
+int VeskFormLayout::ColumnToX(int column) { return static_cast<int>(800 / 80.0 * column); }
 
-void CVeskVornConv::MeasureFonts(CDEFormFile* formFile) {
+// FT000000, FT000001, ...: the texts of one forms file never share a name.
+CString VeskFormLayout::NextTextName() {
+  CString name;
+  name.Format("FT%06d", m_nextTextNumber++);
+  return name;
+}
+
+void VeskFormLayout::MeasureFonts(const CDEFormFile* formFile) {
   m_sizeFieldCell = CurrentTextMeasurer().GetTextExtent(formFile->GetDefFldLF(), "9");
 }
 
-void CVeskVornConv::GrowForm(CDEForm* form, int x, int y) {
+void VeskFormLayout::GrowForm(CDEForm* form, int x, int y) {
   form->SetDims(0, 0, std::max(form->GetX2(), x), std::max(form->GetY2(), y));
 }
 
-bool CVeskVornConv::SizeField(CDEField* field) {
+bool VeskFormLayout::SizeField(CDEField* field) const {
   const CDictItem* item = field->GetDictItem();
   if (!item || item->GetLen() == 0) return false;
   int chars = item->GetLen();
@@ -77,7 +74,7 @@ bool CVeskVornConv::SizeField(CDEField* field) {
   return changed;
 }
 
-bool CVeskVornConv::SizeText(CDEText* text) {
+bool VeskFormLayout::SizeText(CDEText* text) {
   if (text->GetLabel().IsEmpty()) return false;
   const CSize extent = CurrentTextMeasurer().GetTextExtent(text->GetLogFont(), text->GetLabel());
   const CRect r = text->GetDims();
@@ -87,7 +84,7 @@ bool CVeskVornConv::SizeText(CDEText* text) {
 // Lines are split and measured in OEM bytes, one column each, and only the pieces are
 // converted, so that a character that takes several bytes in UTF-8 keeps its column.
 // Lines of any length are kept whole.
-void CVeskVornConv::MakeFormTexts(CDEForm* form, Frm* frm) {
+void VeskFormLayout::MakeFormTexts(CDEForm* form, Frm* frm, const LOGFONT& font) {
   const char* screen = frm->Read(1);
   if (!screen) return;
   const std::string all = screen;
@@ -108,9 +105,9 @@ void CVeskVornConv::MakeFormTexts(CDEForm* form, Frm* frm) {
     for (char* piece = strgetparagraph(line.data(), ' ', 2, &context, &offset); piece;
          piece = strgetparagraph(nullptr, ' ', 2, &context, &offset)) {
       CString text = piece;
-      OemToAnsi(text);
+      veskconv::OemToAnsi(text);
       auto* item = new CDEText;
-      item->SetLogfont(m_pFormFile->GetDefTxtLF());
+      item->SetLogfont(font);
       item->SetName(NextTextName());
       item->SetText(text);
       const size_t column = std::min<size_t>(lead + static_cast<size_t>(offset), 100000);

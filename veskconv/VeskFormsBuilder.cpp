@@ -1,19 +1,18 @@
-// VESK forms into the Travo forms file: one form per VESK form (a multiple section gives
-// only its first), one level per VESK level, and per form one group. A group is filled in
-// one of three ways: a roster made by the forms library for a multiple section, a group
-// laid out by the forms library for a single section whose form has occurrence cells,
-// and fields placed here at their screen positions for a single section whose form has
-// none. Fields find their dictionary items through the links the dictionary building left
-// in the VESK model (record of a section, item symbols, group item of a group run).
+#include "veskconv/VeskFormsBuilder.h"
+
 #include <algorithm>
 
-#include "libs/util/Host.h"
-#include "veskconv/VeskVornConv.h"
+#include "libs/forms/TextMeasure.h"
+#include "veskconv/VeskDictBuilder.h"
+#include "veskconv/VeskText.h"
+
+using veskconv::kFormMargin;
+using veskconv::kLineHeight;
+using veskconv::OemToAnsi;
+using veskconv::ReadFirstLabel;
 
 namespace {
 
-constexpr int kLineHeight = 22;
-constexpr int kFormMargin = 20;
 constexpr int kLayoutWidth = 500;  // the widest label column the group builder may use
 
 template <class Fn>
@@ -58,22 +57,23 @@ void Enclose(CRect& r, const CDEItemBase* item) {
 
 }  // namespace
 
-void CVeskVornConv::MakeFormFileHeader(Dic& dic, CString dcfPath) {
-  char a[31], b[31], c[31];
-  ReadThreeLabels(dic.labels, a, b, c);
-  m_pFormFile->SetVersion("Travo 4.0");
-  CString name;
-  name.Format("FL_%s", dic.dicName.c_str());
-  m_pFormFile->SetName(name);
-  CString label = a;
-  label.TrimRight();
-  OemToAnsi(label);
-  m_pFormFile->SetLabel(label.IsEmpty() ? dic.dicName : label);
-  m_pFormFile->SetPrimaryDictName(dic.dicName);
-  m_pFormFile->AddDict(new CVornString(dcfPath));
+VeskFormsBuilder::VeskFormsBuilder(CDEFormFile& formFile, const CDataDict& dict, const VeskDictBuilder& links,
+                                   IReporter& reporter)
+    : m_formFile(formFile), m_dict(dict), m_links(links), m_reporter(reporter) {
+  m_layout.MeasureFonts(&formFile);
 }
 
-void CVeskVornConv::MakeForms(Dic& dic) {
+void VeskFormsBuilder::MakeFormFileHeader(Dic& dic, const CString& dcfPath) {
+  m_formFile.SetVersion("Travo 4.0");
+  CString name;
+  name.Format("FL_%s", dic.dicName.c_str());
+  m_formFile.SetName(name);
+  m_formFile.SetLabel(veskconv::LabelOrName(dic.labels, 30, dic.dicName));
+  m_formFile.SetPrimaryDictName(dic.dicName);
+  m_formFile.AddDict(new CVornString(dcfPath));
+}
+
+void VeskFormsBuilder::MakeForms(Dic& dic) {
   if (!dic.secs) return;
   // Forms, numbered in the order they are added.
   std::unordered_map<const Frm*, int> formNumbers;
@@ -82,8 +82,8 @@ void CVeskVornConv::MakeForms(Dic& dic) {
       auto* form = new CDEForm;
       form->SetDims(0, 0, 10, 10);
       MakeForm(form, frm);
-      formNumbers[frm] = m_pFormFile->GetNumForms();
-      m_pFormFile->AddForm(form);
+      formNumbers[frm] = m_formFile.GetNumForms();
+      m_formFile.AddForm(form);
     });
   }
 
@@ -93,7 +93,7 @@ void CVeskVornConv::MakeForms(Dic& dic) {
   for (uint16_t s = 0; s < dic.secs->count; ++s) {
     const Sec* sec = dic.GetSec(static_cast<int>(s));
     if (sec->level == previous) continue;
-    if (level) m_pFormFile->AddLevel(level);
+    if (level) m_formFile.AddLevel(level);
     level = new CDELevel;
     CString text;
     text.Format("LEVEL_%d", sec->level);
@@ -102,7 +102,7 @@ void CVeskVornConv::MakeForms(Dic& dic) {
     level->SetLabel(text);
     previous = sec->level;
   }
-  if (level) m_pFormFile->AddLevel(level);
+  if (level) m_formFile.AddLevel(level);
 
   // Groups. Form names are looked up from here on, once they are all trimmed.
   m_mapFormIndex.clear();
@@ -114,7 +114,7 @@ void CVeskVornConv::MakeForms(Dic& dic) {
   }
   for (uint16_t s = 0; s < dic.secs->count; ++s) {
     Sec* sec = dic.GetSec(static_cast<int>(s));
-    CDELevel* lev = m_pFormFile->GetLevel(sec->level - 1);
+    CDELevel* lev = m_formFile.GetLevel(sec->level - 1);
     if (!lev) continue;
     ForEachFormTaken(sec, [&](Frm* frm) {
       if (!frm->vars || frm->vars->count == 0 || !formNumbers.count(frm)) return;
@@ -125,16 +125,20 @@ void CVeskVornConv::MakeForms(Dic& dic) {
   }
 }
 
-void CVeskVornConv::MakeForm(CDEForm* form, Frm* frm) {
+void VeskFormsBuilder::MakeForm(CDEForm* form, Frm* frm) {
   form->SetName(frm->name);
   frm->name.TrimRight();
   form->SetLabel(frm->name);
   form->SetLevel(frm->sec ? frm->sec->level - 1 : 0);
-  frm->deForm = form;
-  if (frm->sec && frm->sec->secKind == 'S' && !frm->cells) MakeFormTexts(form, frm);
+  m_forms[frm] = form;
+  if (frm->sec && frm->sec->secKind == 'S' && !frm->cells)
+    m_layout.MakeFormTexts(form, frm, m_formFile.GetDefTxtLF());
 }
 
-std::unique_ptr<CDictRecord> CVeskVornConv::CopyRecord(const CDictRecord* source, bool sonNumbers) {
+namespace {
+
+// A working copy of a section's record for the forms library (son numbers when asked).
+std::unique_ptr<CDictRecord> CopyRecord(const CDictRecord* source, bool sonNumbers) {
   auto copy = std::make_unique<CDictRecord>();
   if (!source) return copy;
   *copy = *source;
@@ -146,18 +150,20 @@ std::unique_ptr<CDictRecord> CVeskVornConv::CopyRecord(const CDictRecord* source
   return copy;
 }
 
-void CVeskVornConv::ShowGroupItems(CDEGroup* grp, CDEForm* form) {
+}  // namespace
+
+void VeskFormsBuilder::ShowGroupItems(CDEGroup* grp, CDEForm* form) {
   CRect extent(0, 0, 0, 0);
   for (int i = 0; i < grp->GetNumItems(); ++i) {
     form->AddItem(grp->GetItem(i));
     Enclose(extent, grp->GetItem(i));
   }
-  GrowForm(form, extent.right + kFormMargin, extent.bottom + kFormMargin);
+  m_layout.GrowForm(form, extent.right + kFormMargin, extent.bottom + kFormMargin);
 }
 
-void CVeskVornConv::MakeGroup(CDEGroup* grp, Frm* frm, int formNum) {
+void VeskFormsBuilder::MakeGroup(CDEGroup* grp, Frm* frm, int formNum) {
   Sec* sec = frm->sec;
-  auto* form = static_cast<CDEForm*>(frm->deForm);
+  CDEForm* form = m_forms.at(frm);
   char line[31];
   ReadFirstLabel(sec->labels, line, 30);
   // The line keeps the blanks that fill it to 30 characters.
@@ -165,8 +171,7 @@ void CVeskVornConv::MakeGroup(CDEGroup* grp, Frm* frm, int formNum) {
   OemToAnsi(label);
   const bool required = sec->occ && sec->occ->lo >= 1.0;
   CString name = sec->name;
-  if (sec->groupNamed) name = sec->name + "_" + frm->name;
-  sec->groupNamed = true;
+  if (!m_namedGroups.insert(sec).second) name = sec->name + "_" + frm->name;
   auto applyGroupHeader = [&]() {
     grp->SetRequired(required);
     grp->SetName(name);
@@ -180,14 +185,14 @@ void CVeskVornConv::MakeGroup(CDEGroup* grp, Frm* frm, int formNum) {
   auto setModes = [&](CDEGroup* holder) {
     for (uint16_t v = 0; v < frm->vars->count; ++v) {
       Var* var = static_cast<Var*>((*frm->vars)[v]);
-      if (FindFormIndex(var->formName, sec->dic) == 0) continue;
+      if (FormIndex(var->formName, sec->dic) == 0) continue;
       if (CDEField* field = FindField(holder, var->name)) SetFieldMode(field, var->fieldMode);
     }
   };
 
   if (sec->secKind == 'M') {
-    std::unique_ptr<CDictRecord> copy = CopyRecord(static_cast<CDictRecord*>(sec->dictRecord), false);
-    const int removed = FilterRecordItems(copy.get(), true, nullptr);
+    std::unique_ptr<CDictRecord> copy = CopyRecord(m_links.RecordOf(sec), false);
+    const int removed = FilterRecordItems(copy.get(), nullptr);
     if (removed < copy->GetNumItems()) {
       CPoint at(10, 10);
       CRect built;
@@ -198,14 +203,14 @@ void CVeskVornConv::MakeGroup(CDEGroup* grp, Frm* frm, int formNum) {
       SetColumnModes(roster, sec);
       grp->AddItem(roster);
       form->AddItem(roster);
-      GrowForm(form, built.right + kFormMargin, built.bottom + kFormMargin);
+      m_layout.GrowForm(form, built.right + kFormMargin, built.bottom + kFormMargin);
     }
   } else if (frm->cells) {
-    std::unique_ptr<CDictRecord> copy = CopyRecord(static_cast<CDictRecord*>(sec->dictRecord), true);
-    const int removed = FilterRecordItems(copy.get(), true, frm);
+    std::unique_ptr<CDictRecord> copy = CopyRecord(m_links.RecordOf(sec), true);
+    const int removed = FilterRecordItems(copy.get(), frm);
     if (removed < copy->GetNumItems()) {
       CDEDragOptions options = GroupOptions();
-      m_pFormFile->CreateGroup(grp, copy.get(), formNum, &CurrentTextMeasurer(), kLayoutWidth, &options, false,
+      m_formFile.CreateGroup(grp, copy.get(), formNum, &CurrentTextMeasurer(), kLayoutWidth, &options, false,
                                false);
       applyGroupHeader();  // the builder names the group after the record
       setModes(grp);
@@ -216,16 +221,17 @@ void CVeskVornConv::MakeGroup(CDEGroup* grp, Frm* frm, int formNum) {
   }
 }
 
-void CVeskVornConv::LayOutFields(CDEGroup* grp, Frm* frm, int formNum) {
-  auto* form = static_cast<CDEForm*>(frm->deForm);
+void VeskFormsBuilder::LayOutFields(CDEGroup* grp, Frm* frm, int formNum) {
+  CDEForm* form = m_forms.at(frm);
   for (uint16_t v = 0; v < frm->vars->count; ++v) {
     Var* var = static_cast<Var*>((*frm->vars)[v]);
     char line[61];
     ReadFirstLabel(var->labels, line, 60);
-    if (FindFormIndex(var->formName, frm->sec->dic) == 0) {
+    if (FormIndex(var->formName, frm->sec->dic) == 0) {
       CString warning;
-      warning.Format("WARNING: Var '%s' Dic '%s' doesn't belong to a form", var->name, DicNameOf(var).c_str());
-      warning.MessageBoxA(MB_OK);
+      warning.Format("WARNING: Var '%s' Dic '%s' doesn't belong to a form", var->name,
+                     veskconv::DicNameOf(var).c_str());
+      m_reporter.ShowMessage(warning, MB_OK);
       continue;
     }
     if (!var->IsSingle()) {
@@ -241,14 +247,14 @@ void CVeskVornConv::LayOutFields(CDEGroup* grp, Frm* frm, int formNum) {
     field->SetLabel(label.IsEmpty() ? CString("Label ") + var->name : label);
     field->SetItemType(CDEFormBase::Field);
     field->SetOcc(-1);
-    field->SetItemDict(m_pDataDict->GetName());
+    field->SetItemDict(m_dict.GetName());
     field->SetFormNum(formNum);
-    if (const CDictItem* item = m_pDataDict->LookupName(var->name)) field->SetDictItem(item);
+    if (const CDictItem* item = m_dict.LookupName(var->name)) field->SetDictItem(item);
     SetFieldMode(field, var->fieldMode);
-    field->SetDims(ColumnToX(var->formCol), kLineHeight * var->formRow, 0, 0);
-    SizeField(field);
+    field->SetDims(VeskFormLayout::ColumnToX(var->formCol), kLineHeight * var->formRow, 0, 0);
+    m_layout.SizeField(field);
     const CRect r = field->GetDims();
-    GrowForm(form, r.right + kFormMargin, r.bottom + kFormMargin);
+    m_layout.GrowForm(form, r.right + kFormMargin, r.bottom + kFormMargin);
     grp->AddItem(field);
     form->AddItem(field);
   }
@@ -257,8 +263,8 @@ void CVeskVornConv::LayOutFields(CDEGroup* grp, Frm* frm, int formNum) {
 // A member of a section's repeating group on a form without occurrence cells has a
 // screen position but none for its occurrences: its whole group run becomes one roster
 // there, with a column per member and a row per occurrence.
-void CVeskVornConv::MakeMemberRoster(CDEGroup* grp, CDEForm* form, Var* var, int formNum) {
-  const auto* record = static_cast<const CDictRecord*>(var->sec ? var->sec->dictRecord : nullptr);
+void VeskFormsBuilder::MakeMemberRoster(CDEGroup* grp, CDEForm* form, Var* var, int formNum) {
+  const CDictRecord* record = var->sec ? m_links.RecordOf(var->sec) : nullptr;
   if (!record) return;
   const CDictItem* groupItem = nullptr;
   bool found = false;
@@ -267,25 +273,25 @@ void CVeskVornConv::MakeMemberRoster(CDEGroup* grp, CDEForm* form, Var* var, int
     if (item->GetItemType() == Item)
       groupItem = item;
     else
-      found = VarOfSymbol(item->GetSymbol()) == var;
+      found = m_links.VarOfSymbol(item->GetSymbol()) == var;
   }
   if (!found || !groupItem) return;
   const auto done = std::make_pair(groupItem, static_cast<const CDEForm*>(form));
   if (std::find(m_aMemberRosters.begin(), m_aMemberRosters.end(), done) != m_aMemberRosters.end()) return;
   m_aMemberRosters.push_back(done);
 
-  CPoint at(ColumnToX(var->formCol), kLineHeight * var->formRow);
+  CPoint at(VeskFormLayout::ColumnToX(var->formCol), kLineHeight * var->formRow);
   CRect built;
   CDERoster2* roster = MakeRoster(groupItem, formNum, &at, &built);
   roster->SetName(groupItem->GetName() + "_ROSTER");
   SetColumnModes(roster, var->sec);
   grp->AddItem(roster);
   form->AddItem(roster);
-  GrowForm(form, built.right + kFormMargin, built.bottom + kFormMargin);
+  m_layout.GrowForm(form, built.right + kFormMargin, built.bottom + kFormMargin);
 }
 
 // Each column of a roster takes the field mode of its own variable of the section.
-void CVeskVornConv::SetColumnModes(CDERoster2* roster, Sec* sec) {
+void VeskFormsBuilder::SetColumnModes(CDERoster2* roster, Sec* sec) {
   for (int i = 0; sec && sec->vars && i < roster->GetNumItems(); ++i) {
     auto* field = dynamic_cast<CDEField*>(roster->GetItem(i));
     Nod* node = field ? sec->vars->Get(field->GetItemName()) : nullptr;
@@ -293,11 +299,12 @@ void CVeskVornConv::SetColumnModes(CDERoster2* roster, Sec* sec) {
   }
 }
 
-int CVeskVornConv::FilterRecordItems(CDictRecord* rec, bool filter, Frm* frm) {
-  if (!filter) return 0;
+// Keeps the items whose variables name a form (frm, when given); returns how many of the
+// items removed lie on some form.
+int VeskFormsBuilder::FilterRecordItems(CDictRecord* rec, Frm* frm) const {
   int removedOnForms = 0;
   for (int i = rec->GetNumItems() - 1; i >= 0; --i) {
-    const Var* var = VarOfSymbol(rec->GetItem(i)->GetSymbol());
+    const Var* var = m_links.VarOfSymbol(rec->GetItem(i)->GetSymbol());
     const bool keep = var && var->formName[0] != '\0' && (!frm || var->frm == frm);
     if (keep) continue;
     rec->RemoveItemAt(i);
@@ -306,11 +313,13 @@ int CVeskVornConv::FilterRecordItems(CDictRecord* rec, bool filter, Frm* frm) {
   return removedOnForms;
 }
 
-int CVeskVornConv::FindFormIndex(const CString& formName, Dic* dic) {
-  if (!m_mapFormIndex.empty()) {
-    auto found = m_mapFormIndex.find(formName);
-    return found == m_mapFormIndex.end() ? 0 : found->second;
-  }
+int VeskFormsBuilder::FormIndex(const CString& formName, Dic* dic) const {
+  if (m_mapFormIndex.empty()) return FindFormIndex(formName, dic);
+  auto found = m_mapFormIndex.find(formName);
+  return found == m_mapFormIndex.end() ? 0 : found->second;
+}
+
+int VeskFormsBuilder::FindFormIndex(const CString& formName, Dic* dic) {
   int index = 0;
   for (uint16_t s = 0; dic && dic->secs && s < dic->secs->count; ++s) {
     const Sec* sec = dic->GetSec(static_cast<int>(s));
@@ -322,7 +331,7 @@ int CVeskVornConv::FindFormIndex(const CString& formName, Dic* dic) {
   return 0;
 }
 
-CDEField* CVeskVornConv::FindField(CDEGroup* grp, const CString& name) {
+CDEField* VeskFormsBuilder::FindField(CDEGroup* grp, const CString& name) {
   for (int i = 0; i < grp->GetNumItems(); ++i) {
     CDEItemBase* item = grp->GetItem(i);
     if (item->GetItemType() == CDEFormBase::Field && item->GetName().CompareNoCase(name) == 0)
@@ -333,27 +342,27 @@ CDEField* CVeskVornConv::FindField(CDEGroup* grp, const CString& name) {
   return nullptr;
 }
 
-void CVeskVornConv::SetFieldMode(CDEField* field, char mode) {
+void VeskFormsBuilder::SetFieldMode(CDEField* field, char mode) {
   field->SetEnterKeyRequired(mode == 'R');
   field->SetProtected(mode == 'P');
 }
 
-CDERoster2* CVeskVornConv::MakeRoster(const CDictRecord* source, int formNum, CPoint* pt, CRect* built) {
+CDERoster2* VeskFormsBuilder::MakeRoster(const CDictRecord* source, int formNum, CPoint* pt, CRect* built) {
   auto* roster = new CDERoster2;
   CDEDragOptions options = RosterOptions();
-  m_pFormFile->CreateRoster2(roster, source, formNum, *pt, &options, true);
+  m_formFile.CreateRoster2(roster, source, formNum, *pt, &options, true);
   if (built) Enclose(*built = roster->GetDims(), roster);
   const CRect r = roster->GetDims();
   roster->SetDims(r.left, r.top, -1, -1);
   return roster;
 }
 
-CDERoster2* CVeskVornConv::MakeRoster(const CDictItem* source, int formNum, CPoint* pt, CRect* built) {
+CDERoster2* VeskFormsBuilder::MakeRoster(const CDictItem* source, int formNum, CPoint* pt, CRect* built) {
   auto* roster = new CDERoster2;
   // The members of the group run are its columns.
   CDEDragOptions options = GroupOptions();
-  m_pFormFile->CreateRoster2(roster, source, formNum, *pt, &CurrentTextMeasurer(), &options,
-                             source->GetOccurs(), true, m_pDataDict);
+  m_formFile.CreateRoster2(roster, source, formNum, *pt, &CurrentTextMeasurer(), &options,
+                             source->GetOccurs(), true, &m_dict);
   if (built) Enclose(*built = roster->GetDims(), roster);
   const CRect r = roster->GetDims();
   roster->SetDims(r.left, r.top, -1, -1);
