@@ -136,7 +136,7 @@ bool CConvertApp::Record(const ConversionResult& result) {
   return result.wroteOutput;
 }
 
-bool CConvertApp::RunConversion(int kind, const CVornString& input, const CVornString& output) {
+bool CConvertApp::RunConversion(int kind, const CVornString& input, const CVornString& output, FileFormat readAs) {
   m_bWroteOutput = false;
   m_written = {};
   switch (kind) {
@@ -150,11 +150,15 @@ bool CConvertApp::RunConversion(int kind, const CVornString& input, const CVornS
       ConvertToORVA31Dict(input, output);
       break;
     case KIND_VESK_TO_TRAVO:
-      ConvertVESK(input, output, false);
+    case KIND_VESK_TO_TRAVO_FORMS: {
+      const bool forms = kind == KIND_VESK_TO_TRAVO_FORMS;
+      if (KindReadsFormat(kind, readAs)) {
+        ConvertVESKAs(*ModuleOf(readAs), input, output, forms);
+      } else {
+        ConvertVESK(input, output, forms);
+      }
       break;
-    case KIND_VESK_TO_TRAVO_FORMS:
-      ConvertVESK(input, output, true);
-      break;
+    }
     case KIND_TRAVO_TO_VESK:
       Context().reporter.ShowMessage("Travo 2.0 to VESK not implemented yet!", 0);
       return false;

@@ -91,8 +91,11 @@ class CConvertApp {
   void SetDecimalChar(char c) { m_cDecimal = c; }
 
   // Runs one conversion of the given kind. Returns false when the kind is not 0 to 5 or
-  // the conversion did not write its output. Messages go to its reporter.
-  bool RunConversion(int kind, const CVornString& input, const CVornString& output);
+  // the conversion did not write its output. Messages go to its reporter. The input is read
+  // as readAs when kind reads that format (the command-line tool reads a file as its content
+  // shows); else as its extension says.
+  bool RunConversion(int kind, const CVornString& input, const CVornString& output,
+                     FileFormat readAs = FileFormat::Unknown);
 
   // The converters; each calls its format module with Context(), records what it wrote (see
   // LastWrittenFiles) and returns true when it wrote its output.
@@ -128,6 +131,8 @@ class CConvertApp {
  private:
   // Keeps what a converter's module wrote; returns whether it wrote its output.
   bool Record(const ConversionResult& result);
+  // Kinds 3 and 4 with the module of one of the VESK formats.
+  bool ConvertVESKAs(const FormatModule& module, const CVornString& input, const CVornString& output, bool forms);
 
   // Hands each message on to the host, its text kept in m_sMessage first.
   class MessageBuffer final : public IReporter {

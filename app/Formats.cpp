@@ -73,13 +73,15 @@ const char* FormatDescription(FileFormat format) {
   return module ? module->description : "not a dictionary";
 }
 
-std::unique_ptr<CDataDict> ReadDictionaryAs(FileFormat format, const std::string& path, std::string& error) {
+std::unique_ptr<CDataDict> ReadDictionaryAs(FileFormat format, const std::string& path, std::string& error,
+                                            IReporter* shownTo) {
   const FormatModule* module = ModuleOf(format);
   if (!module || !module->readDictionary) {
     error = NotADictionaryMessage(path);
     return nullptr;
   }
-  CCollectingReporter messages;
+  CSilentReporter nobody;
+  CCollectingReporter messages(shownTo ? *shownTo : nobody);
   FormatContext context{messages, ReadLocaleDecimalChar(), false};
   std::unique_ptr<CDataDict> dict = module->readDictionary({path, path}, context);
   if (!dict) error = messages.Messages().empty() ? "cannot read " + path : messages.Text("\n");

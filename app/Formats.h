@@ -31,9 +31,11 @@ const char* FormatExtension(FileFormat format);
 const char* FormatDescription(FileFormat format);
 
 // The file at path read as a dictionary of format by its module (an ORVA or VESK dictionary
-// as its conversion would build it), nothing written and nobody asked; null with the
-// messages of the reading in error when it cannot be read or format has no dictionary.
-std::unique_ptr<CDataDict> ReadDictionaryAs(FileFormat format, const std::string& path, std::string& error);
+// as its conversion would build it), nothing written, without progress; null with the
+// messages of the reading in error when it cannot be read or format has no dictionary. The
+// messages also go to shownTo when it is given.
+std::unique_ptr<CDataDict> ReadDictionaryAs(FileFormat format, const std::string& path, std::string& error,
+                                            IReporter* shownTo = nullptr);
 
 // The message for a file that is none of the formats.
 std::string NotADictionaryMessage(const std::string& path);

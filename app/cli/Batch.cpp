@@ -106,7 +106,7 @@ ConversionRun ConvertOneFile(CConvertApp& app, CliHost& host, int kind, const st
   if (checked) {
     // A Ctrl-C that came too late to stop the conversion leaves a complete output: that
     // counts as written.
-    if (app.RunConversion(kind, fullInput, fullOutput)) {
+    if (app.RunConversion(kind, fullInput, fullOutput, DetectFileFormat(fullInput))) {
       run.outcome = ConversionOutcome::Converted;
       run.counts = CountsText(kind, app.LastWrittenFiles());
     } else if (CliHost::Interrupted()) {

@@ -7,7 +7,7 @@
 #include "libs/dict/DataDict.h"
 #include "libs/util/FileNames.h"
 
-bool InspectFile(const std::string& path, bool json, std::ostream& out, std::string& error) {
+bool InspectFile(const std::string& path, bool json, std::ostream& out, std::string& error, IReporter& host) {
   // A named pipe or a device would keep a reader waiting or reading forever. Missing
   // files and folders are left to each format's reader, which names them itself.
   struct stat info {};
@@ -29,7 +29,7 @@ bool InspectFile(const std::string& path, bool json, std::ostream& out, std::str
   }
   if (module->describe) return module->describe({path, path}, json, out, error);
   // A dictionary without a view of its own is shown as its module reads it.
-  std::unique_ptr<CDataDict> dict = ReadDictionaryAs(format, path, error);
+  std::unique_ptr<CDataDict> dict = ReadDictionaryAs(format, path, error, &host);
   if (!dict) return false;
   DescribeDictionary(*dict, json, out);
   return true;

@@ -38,7 +38,8 @@ int main(int argc, char* argv[]) {
   // Keep the user's remembered choices out of the pictures and untouched.
   QTemporaryDir settingsDir;
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
-  std::unique_ptr<CConvertSheet> sheet = CreateConvertSheet(QStringLiteral("QuorvaneScreenshots"));
+  CSilentReporter nobody;  // the pictures show the pages only
+  std::unique_ptr<CConvertSheet> sheet = CreateConvertSheet(nobody, QStringLiteral("QuorvaneScreenshots"));
   sheet->show();
   if (!QTest::qWaitForWindowExposed(sheet.get())) {
     std::fprintf(stderr, "the wizard window was not shown\n");

@@ -30,7 +30,7 @@ std::unique_ptr<IProgressWindow> CSilentReporter::OpenProgress() { return std::m
 
 int CCollectingReporter::Report(const Message& message) {
   messages_.push_back(message);
-  return CSilentReporter::Report(message);
+  return forward_ ? forward_->Report(message) : CSilentReporter::Report(message);
 }
 
 std::string CCollectingReporter::Text(const std::string& separator) const {

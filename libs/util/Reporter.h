@@ -63,15 +63,18 @@ class CSilentReporter : public IReporter {
   std::unique_ptr<IProgressWindow> OpenProgress() override;
 };
 
-// A silent reporter that keeps what it is told, for work whose messages become an error text
-// (inspect and compare read files without a user to talk to).
+// A reporter that keeps what it is told, for work whose messages become an error text
+// (inspect and compare), and passes it on to another reporter when given one.
 class CCollectingReporter : public CSilentReporter {
  public:
+  CCollectingReporter() = default;
+  explicit CCollectingReporter(IReporter& forward) : forward_(&forward) {}
   int Report(const Message& message) override;
   const std::vector<Message>& Messages() const { return messages_; }
   // The texts of the messages, separator between two.
   std::string Text(const std::string& separator = "\n") const;
 
  private:
+  IReporter* forward_ = nullptr;
   std::vector<Message> messages_;
 };

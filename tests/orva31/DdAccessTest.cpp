@@ -15,7 +15,7 @@
 #include "DdBuilder.h"
 #include "RecordingHost.h"
 #include "RunProcess.h"
-#include "TestFiles.h"
+#include "Files.h"
 #include "orva31/DdAccess.h"
 
 namespace {

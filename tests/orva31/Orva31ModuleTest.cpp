@@ -7,7 +7,7 @@
 #include "DdBuilder.h"
 #include "RecordingHost.h"
 #include "RunProcess.h"
-#include "TestFiles.h"
+#include "Files.h"
 #include "libs/dict/DataDict.h"
 #include "orva31/DdAccess.h"
 #include "orva31/Orva31Format.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "RecordingHost.h"
-#include "TestFiles.h"
+#include "Files.h"
 #include "app/ConvertApp.h"
 #include "libs/dict/DataDict.h"
 #include "orva41/Orva41Format.h"

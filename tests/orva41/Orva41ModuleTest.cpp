@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "RecordingHost.h"
-#include "TestFiles.h"
+#include "Files.h"
 #include "libs/dict/DataDict.h"
 #include "orva41/Orva41Format.h"
 

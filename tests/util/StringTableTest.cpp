@@ -53,7 +53,7 @@ struct IdsInSources {
 IdsInSources FindIds() {
   static const std::regex named(R"(\b(?:IDS_\w+|k\w*Id)\s*=\s*(\d+))");
   static const std::regex literal(R"(\b(?:LoadResString|LoadString|SetStatus|ResText|ResString|ReportAtLine)\s*\(([^;]*))");
-  static const std::regex kindRow(R"(\{KIND_\w+,\s*"[^"]*",\s*([\d,\s]+)\})");
+  static const std::regex kindRow(R"(\{KIND_\w+,\s*"[^"]*",\s*((?:\d+,\s*)+))");
   IdsInSources ids;
   for (const fs::path& file : SourceFiles()) {
     const std::string text = ReadTextFile(file.string());
