@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "libs/util/Host.h"
+#include "libs/util/Reporter.h"
 
 // A question's answer and where it came from: "--yes", "typed" (on the terminal), "no
 // input" (the terminal's input ended before an answer) or "standard input is not a
@@ -24,7 +24,7 @@ struct QuestionAnswer {
 // The line shown on stderr under a question: "(answered yes: --yes)".
 std::string AnsweredLine(const QuestionAnswer& answer);
 
-class CliHost : public IHost {
+class CliHost : public IReporter {
  public:
   // assumeYes answers Yes to every question; quiet draws no progress bar.
   CliHost(bool assumeYes, bool quiet);

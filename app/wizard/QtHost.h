@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <QString>
 
-#include "libs/util/Host.h"
+#include "libs/util/Reporter.h"
 
 // The icon and buttons of a box of the given style (MB_* values).
 struct MessageBoxLook {
@@ -13,7 +13,7 @@ struct MessageBoxLook {
 };
 MessageBoxLook LookOfStyle(unsigned style);
 
-class CQtHost final : public IHost {
+class CQtHost final : public IReporter {
  public:
   // title: the title of every box and of the progress window until a converter sets one.
   explicit CQtHost(QString title);

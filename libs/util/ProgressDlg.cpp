@@ -2,11 +2,10 @@
 
 #include <algorithm>
 
-#include "libs/util/Host.h"
 #include "res/StringTable.h"
 
 bool CProgressDlg::Create() {
-  if (!window_) window_ = (reporter_ ? *reporter_ : CurrentHost()).OpenProgress();
+  if (!window_) window_ = reporter_.OpenProgress();
   return window_ != nullptr;
 }
 

@@ -9,8 +9,7 @@
 
 class CProgressDlg {
  public:
-  explicit CProgressDlg(IReporter& reporter) : reporter_(&reporter) {}
-  CProgressDlg() = default;  // TRANSITIONAL: the process-wide reporter
+  explicit CProgressDlg(IReporter& reporter) : reporter_(reporter) {}
   ~CProgressDlg() { DestroyWindow(); }
   CProgressDlg(const CProgressDlg&) = delete;
   CProgressDlg& operator=(const CProgressDlg&) = delete;
@@ -28,7 +27,7 @@ class CProgressDlg {
   void DestroyWindow();
 
  private:
-  IReporter* reporter_ = nullptr;
+  IReporter& reporter_;
   std::unique_ptr<IProgressWindow> window_;
   int lower_ = 0;
   int upper_ = 100;

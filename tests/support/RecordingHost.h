@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "libs/util/Host.h"
+#include "libs/util/Reporter.h"
 
-class RecordingHost : public IHost {
+class RecordingHost : public IReporter {
  public:
   struct Message {
     std::string text;
