@@ -15,8 +15,6 @@ namespace orva31 {
 namespace {
 
 enum : int {
-  IDS_VALIDATING = 209,
-  IDS_SAVING = 210,
   IDS_LEVEL_LABEL = 218,
   IDS_LEVEL_NAME = 219,
 };
@@ -112,11 +110,11 @@ int ItemEnd(const CDictItem& item) { return item.GetStart() + item.GetLen() * it
 bool ReadInto(const InputFile& input, FormatContext& context, CDataDict& dict, CProgressDlg& progress) {
   // Paths keep their letter case here: upper case only for the dictionary's label. The file
   // is read whatever its extension; the dictionary is named after the file.
-  const std::string base = WithoutExtension(input.path);
+  const std::string base = PathWithoutExtension(input.path);
   CVornString label = FileNamePart(base);
   label.MakeUpper();
   if (static_cast<int>(base.size()) >= kMaxInputBaseLength) {
-    context.reporter.Report(NameTooLong(WithoutExtension(input.shown)));
+    context.reporter.Report(NameTooLong(PathWithoutExtension(input.shown)));
     return false;
   }
 

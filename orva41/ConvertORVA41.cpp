@@ -4,11 +4,13 @@
 #include <climits>
 
 #include "libs/dict/DataDict.h"
+#include "libs/util/FileNames.h"
 #include "libs/util/ProgressDlg.h"
 #include "libs/util/SpecFile.h"
 #include "orva41/ORVA41Lines.h"
 #include "orva41/ORVA41Reader.h"
 #include "orva41/Orva41Messages.h"
+#include "res/ConverterStrings.h"
 #include "res/StringTable.h"
 
 namespace orva41 {
@@ -19,11 +21,6 @@ constexpr const char* kVersion = "ORVA 4.1";
 
 // The progress bar counts in units of 100 bytes of the input.
 int ProgressUnits(long bytes) { return static_cast<int>(std::min<long>(bytes / 100, INT_MAX)); }
-
-std::string FileNamePart(const std::string& path) {
-  size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // The file name without folder and extension, made a valid name. The extension is cut
 // from the file name, not the path, so that a dot in a folder name does not count.
@@ -76,7 +73,7 @@ void OpenProgress(CProgressDlg& progress, long fileLength) {
   progress.SetWindowText(LoadResString(IDS_APP_TITLE));
   progress.SetRange(0, std::max(1, ProgressUnits(fileLength)));
   progress.SetStep(1);
-  progress.SetStatus(208);
+  progress.SetStatus(IDS_CONVERTING);
 }
 
 // Moves the bar to where the reading stands; true when the user pressed Cancel.
@@ -148,13 +145,13 @@ ConversionResult ConvertToTravo(const ConversionRequest& request, FormatContext&
       Orva41ReadResult::Read)
     return {};
 
-  progress.SetStatus(209);
+  progress.SetStatus(IDS_VALIDATING);
   CDDRuleMgr rules;
   rules.SetCurrDict(&dict);
   rules.IsValid(&dict, false, true, false);  // advisory: the dictionary is saved whatever it says
   if (progress.CheckCancelButton()) return {};
 
-  progress.SetStatus(210);
+  progress.SetStatus(IDS_SAVING);
   const bool saved = dict.Save(request.output);
   const ConversionResult result = saved ? DictionaryWritten(request.output, dict) : ConversionResult{};
   progress.DestroyWindow();

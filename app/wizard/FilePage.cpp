@@ -21,11 +21,6 @@ std::string FolderPart(const std::string& path) {
   return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-std::string FileNamePart(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty() || folder.back() == '/') return folder + name;
   return folder + '/' + name;

@@ -125,6 +125,11 @@ std::string GetFileExtension(const std::string& path) {
   return path.substr(dot + 1);
 }
 
+std::string FileNamePart(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 std::string PathWithoutExtension(const std::string& path) {
   const size_t slash = path.rfind('/');
   const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;

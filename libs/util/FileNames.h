@@ -40,3 +40,5 @@ std::string GetLowerFileExtension(const std::string& path);
 // The path up to the extension of its file name: a '.' in a folder name, or one that starts
 // the file name, starts no extension.
 std::string PathWithoutExtension(const std::string& path);
+// The file name of a path: what follows its last '/'.
+std::string FileNamePart(const std::string& path);

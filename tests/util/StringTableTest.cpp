@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 // The program's sources: the folders above and beside the table that read it.
 std::vector<fs::path> SourceFiles() {
   std::vector<fs::path> files;
-  for (const char* folder : {"app", "libs", "orva31", "orva41", "veskconv", "vesk"}) {
+  for (const char* folder : {"app", "libs", "orva31", "orva41", "veskconv", "vesk", "travo", "res"}) {
     const fs::path root = fs::path(TRAVO_SOURCE_DIR) / folder;
     std::error_code ec;
     for (auto it = fs::recursive_directory_iterator(root, ec); it != fs::recursive_directory_iterator(); ++it) {
