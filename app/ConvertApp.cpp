@@ -1,8 +1,6 @@
 #include "app/ConvertApp.h"
 
-#include <clocale>
 #include <cstring>
-#include <langinfo.h>
 
 #include "app/Formats.h"
 #include "libs/dict/DataDict.h"
@@ -106,17 +104,6 @@ bool CheckConversionOutputs(IReporter& reporter, int kind, const std::string& in
     if ((file != output || askAboutOutput) && !MayReplaceFile(reporter, file)) return false;
   }
   return true;
-}
-
-char ReadLocaleDecimalChar() {
-  // The user's numeric locale decides, as the old program read it from its settings;
-  // the process locale itself stays "C" so that number formatting elsewhere is fixed.
-  locale_t user = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
-  if (user == static_cast<locale_t>(0)) return '.';
-  const char* point = nl_langinfo_l(RADIXCHAR, user);
-  char c = (point && point[0] != '\0') ? point[0] : '.';
-  freelocale(user);
-  return c;
 }
 
 CConvertApp::CConvertApp() : m_cDecimal(ReadLocaleDecimalChar()) {}

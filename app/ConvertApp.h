@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "libs/format/Format.h"
+#include "libs/util/Numbers.h"
 #include "libs/util/VornString.h"
 
 class CDataDict;
@@ -154,5 +155,3 @@ class CConvertApp {
   WrittenFiles m_written;
 };
 
-// The decimal character of the user's locale (LC_NUMERIC), '.' when there is none.
-char ReadLocaleDecimalChar();

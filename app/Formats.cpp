@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/ConvertApp.h"
 #include "libs/dict/DataDict.h"
 #include "libs/util/FileNames.h"
+#include "libs/util/Numbers.h"
 #include "orva31/Orva31Format.h"
 #include "orva41/Orva41Format.h"
 #include "travo/TravoFormat.h"

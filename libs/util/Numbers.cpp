@@ -1,5 +1,8 @@
 #include "libs/util/Numbers.h"
 
+#include <langinfo.h>
+#include <locale.h>
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -151,4 +154,15 @@ char* dtoc(double number, char* buffer, int width, int decimals, char fill, int 
   }
   if (field.size() > w) field = flags == 1 ? std::string(w, '*') : field.substr(field.size() - w);
   return CopyOut(field, buffer);
+}
+
+char ReadLocaleDecimalChar() {
+  // The user's numeric locale decides, as the old program read it from its settings;
+  // the process locale itself stays "C" so that number formatting elsewhere is fixed.
+  locale_t user = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
+  if (user == static_cast<locale_t>(0)) return '.';
+  const char* point = nl_langinfo_l(RADIXCHAR, user);
+  char c = (point && point[0] != '\0') ? point[0] : '.';
+  freelocale(user);
+  return c;
 }

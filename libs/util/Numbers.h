@@ -22,3 +22,6 @@ char* dtoa(double number, char* buffer, int decimals, char decChar, int flags);
 // `width` asterisks.
 // buffer must hold width + 1 characters; returns buffer (NUL-terminated).
 char* dtoc(double number, char* buffer, int width, int decimals, char fill, int flags);
+
+// The decimal character of the user's locale (LC_NUMERIC), '.' when there is none.
+char ReadLocaleDecimalChar();
