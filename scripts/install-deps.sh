@@ -17,6 +17,9 @@ packages=(
   desktop-file-utils             # the package test validates the desktop entry
   locales                        # a locale with a decimal comma for the number tests
   valgrind                       # the memcheck pass: reads of memory never written
+  libreadstat-dev                # writes the data as SPSS .sav and Stata .dta
+  pspp r-base-core r-cran-haven  # the data tests open the .sav and .dta files as users do
+  r-cran-xml2 libxml2-utils      # the export tests read and validate the DDI codebooks
 )
 
 missing=()

@@ -1,0 +1,128 @@
+#include "libs/data/DataTables.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "libs/util/SafeFile.h"
+
+const char* SpecialWord(SpecialKind kind) {
+  switch (kind) {
+    case SpecialKind::Missing:
+      return "MISSING";
+    case SpecialKind::NotAppl:
+      return "NOTAPPL";
+    case SpecialKind::Default:
+      return "DEFAULT";
+    case SpecialKind::None:
+      break;
+  }
+  return "";
+}
+
+const char* DataFormatExtension(DataFormat format) {
+  switch (format) {
+    case DataFormat::Sav:
+      return "sav";
+    case DataFormat::Dta:
+      return "dta";
+    case DataFormat::Csv:
+      break;
+  }
+  return "csv";
+}
+
+std::unique_ptr<TableWriter> MakeTableWriter(DataFormat format) {
+  switch (format) {
+    case DataFormat::Sav:
+      return MakeSavWriter();
+    case DataFormat::Dta:
+      return MakeDtaWriter();
+    case DataFormat::Csv:
+      break;
+  }
+  return MakeCsvWriter();
+}
+
+namespace {
+
+// A cell as RFC 4180 wants it: quoted when it holds a comma, a quote or a line end.
+void AppendCsvCell(std::string& row, std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    row += text;
+    return;
+  }
+  row += '"';
+  for (char c : text) {
+    if (c == '"') row += '"';
+    row += c;
+  }
+  row += '"';
+}
+
+// A number with exactly its column's decimals; whole numbers take the integer path, which
+// is much faster than formatting a double.
+void AppendNumber(std::string& row, double value, int decimals) {
+  char text[400];
+  if (value == 0) value = 0.0;  // no "-0"
+  if (decimals <= 0 && std::fabs(value) < 1e15 && value == std::trunc(value)) {
+    auto [end, ec] = std::to_chars(text, text + sizeof text, static_cast<long long>(value));
+    row.append(text, end);
+    return;
+  }
+  auto [end, ec] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, std::max(0, decimals));
+  if (ec == std::errc()) row.append(text, end);
+}
+
+class CsvWriter : public TableWriter {
+ public:
+  bool Begin(const std::string& path, const DataTable& table, long, const std::string&, std::string& error) override {
+    if (!out_.Open(path, &error)) return false;
+    decimals_.clear();
+    std::string header = "line";
+    for (const DataColumn& column : table.columns) {
+      header += ',';
+      AppendCsvCell(header, column.name);
+      decimals_.push_back(column.decimals);
+    }
+    header += "\r\n";
+    return out_.Write(header);
+  }
+
+  bool Row(long line, const std::vector<DataCell>& cells) override {
+    row_.clear();
+    char number[24];
+    auto [end, ec] = std::to_chars(number, number + sizeof number, line);
+    row_.append(number, end);
+    for (size_t i = 0; i < cells.size(); ++i) {
+      row_ += ',';
+      const DataCell& cell = cells[i];
+      switch (cell.kind) {
+        case DataCell::Kind::Number:
+          AppendNumber(row_, cell.number, i < decimals_.size() ? decimals_[i] : 0);
+          break;
+        case DataCell::Kind::Special:
+          row_ += SpecialWord(cell.special);
+          break;
+        case DataCell::Kind::Text:
+          AppendCsvCell(row_, cell.text);
+          break;
+        case DataCell::Kind::Blank:
+          break;
+      }
+    }
+    row_ += "\r\n";
+    return out_.Write(row_);
+  }
+
+  bool Commit(std::string& error) override { return out_.Commit(&error); }
+  void Abandon() override { out_.Abandon(); }
+
+ private:
+  CAtomicFileWriter out_;
+  std::vector<int> decimals_;
+  std::string row_;
+};
+
+}  // namespace
+
+std::unique_ptr<TableWriter> MakeCsvWriter() { return std::make_unique<CsvWriter>(); }
