@@ -8,6 +8,7 @@
 #include "libs/util/Numbers.h"
 #include "orva31/Orva31Format.h"
 #include "orva41/Orva41Format.h"
+#include "travo/TravoDataLayout.h"
 #include "travo/TravoFormat.h"
 #include "veskconv/VeskFormat.h"
 
@@ -73,6 +74,23 @@ const char* FormatDescription(FileFormat format) {
   return module ? module->description : "not a dictionary";
 }
 
+namespace {
+
+// What a module's read gives for path, without progress; null with the messages of the
+// reading in error (they also go to shownTo when it is given).
+template <class Result>
+std::unique_ptr<Result> ReadWithModule(std::unique_ptr<Result> (*read)(const InputFile&, FormatContext&),
+                                       const std::string& path, std::string& error, IReporter* shownTo) {
+  CSilentReporter nobody;
+  CCollectingReporter messages(shownTo ? *shownTo : nobody);
+  FormatContext context{messages, ReadLocaleDecimalChar(), false};
+  std::unique_ptr<Result> result = read({path, path}, context);
+  if (!result) error = messages.Messages().empty() ? "cannot read " + path : messages.Text("\n");
+  return result;
+}
+
+}  // namespace
+
 std::unique_ptr<CDataDict> ReadDictionaryAs(FileFormat format, const std::string& path, std::string& error,
                                             IReporter* shownTo) {
   const FormatModule* module = ModuleOf(format);
@@ -80,12 +98,33 @@ std::unique_ptr<CDataDict> ReadDictionaryAs(FileFormat format, const std::string
     error = NotADictionaryMessage(path);
     return nullptr;
   }
-  CSilentReporter nobody;
-  CCollectingReporter messages(shownTo ? *shownTo : nobody);
-  FormatContext context{messages, ReadLocaleDecimalChar(), false};
-  std::unique_ptr<CDataDict> dict = module->readDictionary({path, path}, context);
-  if (!dict) error = messages.Messages().empty() ? "cannot read " + path : messages.Text("\n");
-  return dict;
+  return ReadWithModule(module->readDictionary, path, error, shownTo);
+}
+
+FileFormat DictionaryFormatOf(const std::string& path, std::string& error) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    error = path + ": cannot be read (no such file, or not a regular file)";
+    return FileFormat::Unknown;
+  }
+  // Read as its extension says, such a file could pass for an empty dictionary.
+  if (error = UnknownContentOf(path); !error.empty()) return FileFormat::Unknown;
+  const FileFormat format = FormatToRead(path);
+  if (format == FileFormat::TravoForms) {
+    error = path + ": a Travo forms file, not a dictionary";
+    return FileFormat::Unknown;
+  }
+  return format;
+}
+
+std::unique_ptr<DataLayout> ReadDataLayoutAs(FileFormat format, const std::string& path, std::string& error,
+                                             IReporter* shownTo) {
+  const FormatModule* module = ModuleOf(format);
+  if (!module || !module->dataLayout) {
+    std::unique_ptr<CDataDict> dict = ReadDictionaryAs(format, path, error, shownTo);
+    return dict ? MakeTravoDataLayout(*dict, error) : nullptr;
+  }
+  return ReadWithModule(module->dataLayout, path, error, shownTo);
 }
 
 std::string NotADictionaryMessage(const std::string& path) {

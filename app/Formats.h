@@ -37,6 +37,16 @@ const char* FormatDescription(FileFormat format);
 std::unique_ptr<CDataDict> ReadDictionaryAs(FileFormat format, const std::string& path, std::string& error,
                                             IReporter* shownTo = nullptr);
 
+// The format the dictionary file at path is read as; Unknown with the reason in error when
+// it is missing, not a regular file, of no known format or a forms file.
+FileFormat DictionaryFormatOf(const std::string& path, std::string& error);
+
+// How the data files that the dictionary at path describes are read, with the dictionary
+// read as format: by the module's own layout when it has one (VESK), else through the Travo
+// dictionary it is read into. Null with the messages of the reading in error.
+std::unique_ptr<DataLayout> ReadDataLayoutAs(FileFormat format, const std::string& path, std::string& error,
+                                             IReporter* shownTo = nullptr);
+
 // The message for a file that is none of the formats.
 std::string NotADictionaryMessage(const std::string& path);
 // The message for path when it is a regular file whose content shows none of the formats,

@@ -3,7 +3,9 @@
 #include <cstdint>
 
 #include "libs/dict/DataDict.h"
+#include "travo/TravoDataLayout.h"
 #include "veskconv/VeskVornConv.h"
+#include "vesk/VeskDataLayout.h"
 #include "vesk/VeskInspect.h"
 
 namespace {
@@ -66,6 +68,29 @@ ConversionResult ConvertToTravo(const ConversionRequest& request, FormatContext&
   return result;
 }
 
+// The data is read through VESK's own buffers (its transformations applied); the labels come
+// from the Travo dictionary that the conversion builds, item by variable name.
+template <Dic_eDicType type>
+std::unique_ptr<DataLayout> DataLayoutOf(const InputFile& input, FormatContext& context) {
+  std::unique_ptr<CDataDict> dict = CVeskVornConv(context).ReadDictionary(input, type);
+  if (!dict) return nullptr;
+  auto describe = [&dict](const std::string& variable, DataColumn& column) {
+    if (const CDictItem* item = dict->LookupName(variable)) {
+      std::vector<SpecialCode> specials = std::move(column.specials);  // the codes VESK reads by
+      DescribeItemValues(*item, column);
+      column.specials = std::move(specials);
+    }
+  };
+  std::string error;
+  std::unique_ptr<DataLayout> layout = MakeVeskDataLayout(input.path, input.shown, type == Dic_eWorkDict, error, describe);
+  if (!layout) {
+    context.reporter.ShowMessage(error, MB_ICONEXCLAMATION);
+    return nullptr;
+  }
+  layout->SetLabel(dict->GetLabel());
+  return layout;
+}
+
 template <Dic_eDicType type>
 bool Describe(const InputFile& input, bool json, std::ostream& out, std::string& error) {
   return InspectVesk(input.path, input.shown, type == Dic_eWorkDict, json, out, error);
@@ -82,7 +107,8 @@ const FormatModule& VeskDictFormat() {
                                    ReadDictionary<Dic_eDictFile>,
                                    ConvertToTravo<Dic_eDictFile>,
                                    nullptr,
-                                   Describe<Dic_eDictFile>};
+                                   Describe<Dic_eDictFile>,
+                                   DataLayoutOf<Dic_eDictFile>};
   return module;
 }
 
@@ -95,7 +121,8 @@ const FormatModule& VeskWorkFormat() {
                                    ReadDictionary<Dic_eWorkDict>,
                                    ConvertToTravo<Dic_eWorkDict>,
                                    nullptr,
-                                   Describe<Dic_eWorkDict>};
+                                   Describe<Dic_eWorkDict>,
+                                   DataLayoutOf<Dic_eWorkDict>};
   return module;
 }
 

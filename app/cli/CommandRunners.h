@@ -9,7 +9,10 @@ int RunCompare(const CommandArguments& args, std::string& usageError);       // 
 int RunPreview(const CommandArguments& args, std::string& usageError);       // PreviewCommand.cpp
 int RunVeskReport(const CommandArguments& args, std::string& usageError);    // VeskCommands.cpp
 int RunVeskHtml(const CommandArguments& args, std::string& usageError);      // VeskCommands.cpp
-int RunVeskData(const CommandArguments& args, std::string& usageError);      // VeskData.cpp
+int RunVeskData(const CommandArguments& args, std::string& usageError);      // VeskDataCommand.cpp
+int RunData(const CommandArguments& args, std::string& usageError);          // DataCommand.cpp
 
 // The check of convert's --kind: empty, or "unknown conversion kind 'X'".
 std::string CheckConversionKind(const std::string& value);
+// The check of data's --to: empty, or "unknown output format 'X' (csv, sav or dta)".
+std::string CheckDataFormat(const std::string& value);

@@ -62,6 +62,36 @@ const std::vector<Command>& Commands() {
        .options = {{.name = "--json", .help = "print the differences as a JSON array"}},
        .files = {.count = 2, .problem = "compare needs two files, A and B"},
        .run = RunCompare},
+      {.name = "data",
+       .synopses = {"data [--to csv|sav|dta] [--yes] [--quiet] [--oem-codepage CP] DICT DATA -d DIR"},
+       .summary = "write the records of a data file as CSV, SPSS or Stata tables",
+       .description =
+           "Reads DATA, a text file of fixed-width records described by the dictionary DICT (any dictionary this "
+           "tool reads, by its content), and writes DIR/<RECORD>.csv, .sav or .dta for each record type that has "
+           "records: one row per record, its line number and the identification items of its level and the levels "
+           "above first, one column per item and occurrence. Variable and value labels go with them; the codes "
+           "that the value sets mark missing, not applicable or default are kept as missing values. A line whose "
+           "record type belongs to no record is named and left out, and the status is then 1. Each existing file "
+           "is replaced only when the question about it is answered yes, as in convert.",
+       .options = {{.name = "--to",
+                    .value = "FORMAT",
+                    .help = "the tables' format: csv (the default), sav (SPSS) or dta (Stata 14 and later)",
+                    .missing = "a format",
+                    .check = CheckDataFormat},
+                   {.name = "--yes", .help = "answer yes to every question (replace an existing table)"},
+                   {.name = "--quiet", .help = "draw no progress bar, print no summary of what was written"},
+                   {.name = "--oem-codepage",
+                    .value = "CP",
+                    .help = "the code page of the data's texts, an iconv name (default CP850)"},
+                   {.name = "-d",
+                    .value = "DIR",
+                    .help = "the folder the tables are written into (made when missing)",
+                    .missing = "a folder",
+                    .once = true,
+                    .nonEmpty = true}},
+       .files = {.count = 2, .requiredOption = "-d", .problem = "data needs a DICT, a DATA file and -d DIR"},
+       .doubleDashEndsOptions = true,
+       .run = RunData},
       {.name = "preview",
        .synopses = {"preview FILE.fmf -d DIR"},
        .summary = "draw the forms of a forms file as SVG pictures",

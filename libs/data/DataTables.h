@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // What a code in a value set stands for, beside an ordinary value.
@@ -47,6 +48,7 @@ struct DataColumn {
   std::vector<TextLabel> textLabels;   // alpha items
   std::vector<SpecialCode> specials;   // numeric items: the codes marked special
   std::vector<std::string> rangeLabels;  // labels of ranges of ordinary values ("1-20 Number of rooms")
+  SpecialKind blankMeans = SpecialKind::None;  // what a blank field is, when a code says so
 };
 
 struct DataTable {
@@ -109,6 +111,7 @@ class DataLayout {
   virtual const char* TableWord() const { return "record"; }
   // The dictionary's label, for the file label.
   const std::string& Label() const { return label_; }
+  void SetLabel(std::string label) { label_ = std::move(label); }
 
  protected:
   std::vector<DataTable> tables_;

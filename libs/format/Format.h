@@ -17,6 +17,7 @@
 #include "libs/util/Reporter.h"
 
 class CDataDict;
+class DataLayout;
 
 // The file formats, each told from a file's first bytes.
 enum class FileFormat {
@@ -99,6 +100,10 @@ struct FormatModule {
   ConversionResult (*convertFromTravo)(const ConversionRequest& request, FormatContext& context);
   // What the file holds, as text or JSON, for inspect; false with the reason in error.
   bool (*describe)(const InputFile& input, bool json, std::ostream& out, std::string& error);
+  // How the data files it describes are read, for a format that reads them its own way;
+  // null after the message that says why. Null for the formats whose data is read through
+  // the Travo dictionary they are read into.
+  std::unique_ptr<DataLayout> (*dataLayout)(const InputFile& input, FormatContext& context) = nullptr;
 };
 
 // How much of a file the bids look at: the text formats decide within their first lines, the
