@@ -57,16 +57,17 @@ bool DtaReserved(const std::string& name) {
                                        "if",   "in",  "int",   "long",  "_n",    "_N",     "_pi",
                                        "_pred", "_rc", "_skip", "strL", "using", "with"};
   if (std::any_of(std::begin(kWords), std::end(kWords), [&](const char* word) { return name == word; })) return true;
-  // str1 ... str2045 name string types.
-  return name.size() > 3 && name.compare(0, 3, "str") == 0 &&
-         std::all_of(name.begin() + 3, name.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+  // str1 ... str2045 name string types; ReadStat refuses every name that starts with "str"
+  // and a digit.
+  return name.size() > 3 && name.compare(0, 3, "str") == 0 && std::isdigit(static_cast<unsigned char>(name[3]));
 }
 
 const NameRules kSavNames{".sav", 64, "_.$#@", false, true, SavReserved};
 const NameRules kDtaNames{".dta", 32, "_", true, false, DtaReserved};
 
 // name made valid for rules: other characters become '_', a name that cannot start so gets
-// a "V" before it, a reserved word an '_' after it, and it is cut to the longest name.
+// a "V" before it, a reserved word an '_' after it (a "V" before it when that is not enough),
+// and it is cut to the longest name.
 std::string ValidName(const std::string& name, const NameRules& rules) {
   std::string valid;
   for (char c : name) {
@@ -76,8 +77,9 @@ std::string ValidName(const std::string& name, const NameRules& rules) {
   const bool startsWell = !valid.empty() && (std::isalpha(static_cast<unsigned char>(valid[0])) ||
                                              (rules.underscoreStarts && valid[0] == '_'));
   if (!startsWell) valid.insert(0, "V");
-  if (valid.size() > rules.maxBytes) valid.resize(rules.maxBytes);
   if (rules.reserved(valid)) valid += '_';
+  if (rules.reserved(valid)) valid.insert(0, "V");
+  if (valid.size() > rules.maxBytes) valid.resize(rules.maxBytes);
   return valid;
 }
 
