@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <set>
@@ -131,6 +132,12 @@ class StatWriter : public TableWriter {
       return false;
     }
     rows_ = rows;
+    // ReadStat writes more variables than the format's readers take, without a word.
+    if (table.columns.size() + 1 > MaxVariables()) {
+      error = "Cannot write " + path + ": " + FormatName() + " takes at most " + std::to_string(MaxVariables()) +
+              " variables; the table has " + std::to_string(table.columns.size() + 1) + ".";
+      return false;
+    }
     if (!out_.Open(path, &error)) return false;
     writer_ = readstat_writer_init();
     readstat_set_data_writer(writer_, &StatWriter::WriteBytes);
@@ -186,6 +193,9 @@ class StatWriter : public TableWriter {
       error = "Cannot write " + path_ + ": it was not begun.";
       return false;
     }
+    if (failure_.empty() && written_ < rows_)
+      failure_ = "Cannot write " + path_ + ": fewer rows came (" + std::to_string(written_) + ") than were counted (" +
+                 std::to_string(rows_) + ").";
     if (failure_.empty()) {
       const readstat_error_t status = readstat_end_writing(writer_);
       if (status != READSTAT_OK) failure_ = Failure(status);
@@ -212,6 +222,7 @@ class StatWriter : public TableWriter {
   virtual readstat_error_t StartWriting(long rows) = 0;
   virtual readstat_error_t InsertNumberCell(const Variable& variable, const DataCell& cell) = 0;
   virtual size_t MaxStringBytes() const = 0;
+  virtual size_t MaxVariables() const { return SIZE_MAX; }
   virtual const char* FormatName() const = 0;
 
   readstat_writer_t* writer_ = nullptr;
@@ -288,7 +299,8 @@ class StatWriter : public TableWriter {
     std::string reason;
     // After a failed write Commit fails and gives the system's reason.
     if (writeFailed_ && !out_.Commit(&reason)) return reason;
-    reason = detail_.empty() ? readstat_error_message(status) : detail_;
+    const char* message = readstat_error_message(status);
+    reason = !detail_.empty() ? detail_ : message ? message : "ReadStat error " + std::to_string(status);
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '.')) reason.pop_back();
     return "Cannot write " + path_ + ": " + reason + ".";
   }
@@ -436,6 +448,7 @@ class DtaWriter : public StatWriter {
   const NameRules& Names() const override { return kDtaNames; }
   size_t MaxFileLabelBytes() const override { return 80; }
   size_t MaxStringBytes() const override { return 2045; }
+  size_t MaxVariables() const override { return 32767; }
   const char* FormatName() const override { return ".dta"; }
 
   // A double: line numbers may pass what Stata's int holds.

@@ -297,7 +297,7 @@ TEST_F(StatWritersTest, AFailureKeepsThePreviousFile) {
     ASSERT_TRUE(fewer->Begin(path, table, 3, "", error)) << error;
     EXPECT_TRUE(fewer->Row(rows[0].line, rows[0].cells));
     EXPECT_FALSE(fewer->Commit(error));
-    EXPECT_NE(error.find("Cannot write " + path + ": "), std::string::npos) << error;
+    EXPECT_EQ(error, "Cannot write " + path + ": fewer rows came (1) than were counted (3).");
 
     auto more = format.make();  // more rows than counted
     ASSERT_TRUE(more->Begin(path, table, 1, "", error)) << error;
@@ -322,6 +322,11 @@ TEST_F(StatWritersTest, AFailureKeepsThePreviousFile) {
     EXPECT_EQ(error, "Cannot write " + folder + ": it is a folder.");
     EXPECT_TRUE(std::filesystem::is_directory(folder));
   }
+  DataTable wide;
+  wide.columns.resize(32767);
+  std::string error;
+  EXPECT_FALSE(MakeDtaWriter()->Begin(dir_.file("WIDE.dta"), wide, 1, "", error));
+  EXPECT_EQ(error, "Cannot write " + dir_.file("WIDE.dta") + ": .dta takes at most 32767 variables; the table has 32768.");
   // Nothing but the files the test made.
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) names.push_back(entry.path().filename());
