@@ -82,9 +82,9 @@ void DescribeItemValues(const CDictItem& item, DataColumn& column) {
     const std::string label = value.GetLabel();
     for (int p = 0; p < value.GetNumVPairs(); ++p) {
       const CDictVPair& pair = *value.GetVPair(p);
-      const bool range = !pair.GetTo().empty();
+      bool range = !pair.GetTo().empty();
       if (!column.numeric) {
-        if (range)
+        if (range && pair.GetTo() != pair.GetFrom())
           column.rangeLabels.push_back(RangeText(pair, value));
         else
           column.textLabels.push_back({WithoutTrailingBlanks(pair.GetFrom()), label});
@@ -96,7 +96,10 @@ void DescribeItemValues(const CDictItem& item, DataColumn& column) {
       }
       double from = 0, to = 0;
       if (!ParseCode(pair.GetFrom(), from) || (range && !ParseCode(pair.GetTo(), to))) continue;
-      if (!range) to = from;
+      if (!range || to == from) {
+        range = false;
+        to = from;
+      }
       if (kind != SpecialKind::None) column.specials.push_back({kind, from, to, label});
       if (!range)
         column.labels.push_back({from, label});
@@ -133,6 +136,7 @@ void AddItem(const CDictItem& item, const CDictItem* parent, DataTable& table, T
   for (int k = 0; k < occurrences; ++k) {
     DataColumn occurrence = column;
     occurrence.name = item.GetName();
+    occurrence.item = item.GetName();
     if (occurrences > 1) occurrence.name += "_" + std::to_string(k + 1);
     field.offset = static_cast<size_t>(std::max(0, item.GetStart() - 1 + k * step));
     table.columns.push_back(std::move(occurrence));

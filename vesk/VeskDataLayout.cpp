@@ -209,6 +209,7 @@ class VeskDataLayout : public DataLayout {
       s.columns.push_back({vax, k});
       DataColumn occurrence = column;
       occurrence.name = var->varKind != 'S' ? name + "_" + std::to_string(k + 1) : name;
+      occurrence.item = name;
       table.columns.push_back(std::move(occurrence));
     }
   }

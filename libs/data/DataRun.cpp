@@ -354,6 +354,7 @@ class DataRun {
         ok = false;
         continue;
       }
+      for (const std::string& note : out.writer->Notes()) Note(note);  // also those found in the rows
       summary_.tables.push_back({layout_.Tables()[t].name, out.path, out.rows});
     }
     return ok;

@@ -39,6 +39,7 @@ struct SpecialCode {
 
 struct DataColumn {
   std::string name;      // as the CSV header shows it: "AGE", "H_ASSET_1"
+  std::string item;      // the item it reads, the same for each occurrence: "H_ASSET"
   std::string label;     // UTF-8; the item's label
   bool numeric = true;   // false: alpha (text)
   int width = 1;         // characters of the field
@@ -146,6 +147,10 @@ class TableWriter {
  protected:
   std::vector<std::string> notes_;
 };
+
+// What names a column in a note about what a format cannot carry: its item, so that the
+// occurrences of one item give one note.
+inline const std::string& NoteName(const DataColumn& column) { return column.item.empty() ? column.name : column.item; }
 
 // A writer for format.
 std::unique_ptr<TableWriter> MakeTableWriter(DataFormat format);

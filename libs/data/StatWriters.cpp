@@ -245,13 +245,13 @@ class StatWriter : public TableWriter {
 
   void NoteCutValueLabels(const DataColumn& column, int cuts) {
     if (cuts > 0)
-      notes_.push_back(column.name + ": " + std::to_string(cuts) + " value label" + (cuts == 1 ? " is" : "s are") +
+      notes_.push_back(NoteName(column) + ": " + std::to_string(cuts) + " value label" + (cuts == 1 ? " is" : "s are") +
                        " cut to " + std::to_string(kMaxValueLabelBytes) + " bytes");
   }
 
   void NoteDroppedValueLabels(const DataColumn& column, size_t count, const std::string& why) {
     if (count > 0)
-      notes_.push_back(column.name + ": " + std::to_string(count) + " value label" + (count == 1 ? " is" : "s are") +
+      notes_.push_back(NoteName(column) + ": " + std::to_string(count) + " value label" + (count == 1 ? " is" : "s are") +
                        " not written: " + why);
   }
 
@@ -271,14 +271,14 @@ class StatWriter : public TableWriter {
   void SetVariableLabel(readstat_variable_t* variable, const DataColumn& column) {
     std::string label = column.label;
     if (CutUtf8(label, kMaxVariableLabelBytes))
-      notes_.push_back(column.name + ": the label is cut to " + std::to_string(kMaxVariableLabelBytes) + " bytes");
+      notes_.push_back(NoteName(column) + ": the label is cut to " + std::to_string(kMaxVariableLabelBytes) + " bytes");
     readstat_variable_set_label(variable, label.c_str());
   }
 
   void NoteRangeLabels(const DataColumn& column) {
     const size_t count = column.rangeLabels.size();
     if (count > 0)
-      notes_.push_back(column.name + ": " + std::to_string(count) + " label" + (count == 1 ? "" : "s") +
+      notes_.push_back(NoteName(column) + ": " + std::to_string(count) + " label" + (count == 1 ? "" : "s") +
                        " of ranges of values " + (count == 1 ? "is" : "are") + " not carried: " + FormatName() +
                        " labels single values only");
   }
@@ -438,7 +438,7 @@ class SavWriter : public StatWriter {
       }
     }
     if (left > 0)
-      notes_.push_back(column.name + ": " + std::to_string(left) + " special code" + (left == 1 ? " is" : "s are") +
+      notes_.push_back(NoteName(column) + ": " + std::to_string(left) + " special code" + (left == 1 ? " is" : "s are") +
                        " not declared missing: .sav takes three missing values, or one range and one value");
   }
 };

@@ -11,91 +11,16 @@
 #include "Files.h"
 #include "SampleDictionaries.h"
 #include "libs/dict/DataDict.h"
-#include "vesk_builder.h"
+#include "VeskBuilder.h"
 
 namespace {
-
-using samples::Item;
-using samples::MissingValue;
-using samples::Value;
-using samples::ValueSet;
-
-CDictValue Special(const std::string& label, const std::string& code, VALUE_TYPE type) {
-  CDictValue value = MissingValue(label, code);
-  value.SetValueType(type);
-  return value;
-}
-
-CDictItem WithType(CDictItem item, DATA_TYPE type, int decimals = 0, bool decimalWritten = false) {
-  item.SetDataType(type);
-  item.SetDecimal(decimals);
-  item.SetDecChar(decimalWritten);
-  return item;
-}
-
-// Two levels: households (id HH in 2-4) with record HOUSE (type 1), and persons (id LINE
-// in 5-6) with record PERSON (type 2). Every value rule has an item in HOUSE:
-//   ROOMS  5-6   99 MISSING, 98 NOTAPPL, blank NOTAPPL, 1-20 a labelled range
-//   RENT   7-12  2 decimals implied
-//   AREA   13-17 1 decimal, the point written in the field
-//   NAME   18-25 alpha
-//   ASSET  26    occurs 3
-//   DATE   29-36 with the subitem YEAR (29-32)
-CDataDict TwoLevelSurvey() {
-  CDataDict dict;
-  dict.SetName("HHS");
-  dict.SetLabel("Household survey");
-  dict.SetRecTypeStart(1);
-  dict.SetRecTypeLen(1);
-  CDictLevel households;
-  households.SetName("HHLEVEL");
-  dict.AddLevel(&households);
-  CDictRecord hhIds;
-  const CDictItem hh = Item("HH", "Household", 2, 3);
-  hhIds.AddItem(&hh);
-  dict.GetLevel(0)->SetIdItemsRec(&hhIds);
-
-  CDictRecord house;
-  house.SetName("HOUSE");
-  house.SetLabel("Housing");
-  house.SetRecTypeVal("1");
-  const CDictVSet rooms = ValueSet("ROOMS_VS1", "Rooms",
-                                   {Value("Number of rooms", "1", "20"), MissingValue("Not stated", "99"),
-                                    Special("No dwelling", "98", NotAppType), Special("Not asked", "  ", NotAppType)});
-  CDictItem asset = Item("ASSET", "Asset", 26, 1);
-  asset.SetOccurs(3);
-  CDictItem year = Item("YEAR", "Year built", 29, 4);
-  year.SetItemType(SubItem);
-  for (const CDictItem& item :
-       {Item("ROOMS", "Rooms", 5, 2, rooms), WithType(Item("RENT", "Rent", 7, 6), NumericType, 2),
-        WithType(Item("AREA", "Area", 13, 5), NumericType, 1, true), WithType(Item("NAME", "Name", 18, 8), AlphaType),
-        asset, Item("DATE", "Date built", 29, 8), year}) {
-    house.AddItem(&item);
-  }
-  dict.GetLevel(0)->AddRecord(&house);
-
-  CDictLevel persons;
-  persons.SetName("PLEVEL");
-  dict.AddLevel(&persons);
-  CDictRecord personIds;
-  const CDictItem line = Item("LINE", "Line", 5, 2);
-  personIds.AddItem(&line);
-  dict.GetLevel(1)->SetIdItemsRec(&personIds);
-  CDictRecord person;
-  person.SetName("PERSON");
-  person.SetRecTypeVal("2");
-  const CDictItem age = Item("AGE", "Age", 7, 2);
-  person.AddItem(&age);
-  dict.GetLevel(1)->AddRecord(&person);
-  return dict;
-}
 
 struct DataFixture {
   TempDir dir;
   std::string dict = dir.file("hhs.dcf");
   std::string data = dir.file("hhs.dat");
   std::string out = dir.file("out");
-  DataFixture() { EXPECT_TRUE(TwoLevelSurvey().Save(dict)); }
+  DataFixture() { EXPECT_TRUE(samples::TwoLevelSurvey().Save(dict)); }
   ProcessResult Data(std::vector<std::string> options = {}) {
     std::vector<std::string> args = {"data"};
     args.insert(args.end(), options.begin(), options.end());
@@ -129,7 +54,7 @@ TEST(CliData, ReadsEveryValueRuleIntoCsv) {
             "4,3,NOTAPPL,-0.50,-3.5,\"Bo\"\"b,\",,,,,\r\n"
             "5,4,NOTAPPL,,,,,,,,\r\n");
   // A person carries the ids of its level and of the level above.
-  EXPECT_EQ(ReadTextFile(f.dir.file("out/PERSON.csv")), "line,HH,LINE,AGE\r\n6,4,1,42\r\n7,4,,\r\n");
+  EXPECT_EQ(ReadTextFile(f.dir.file("out/PERSON.csv")), "line,HH,PNUM,AGE\r\n6,4,1,42\r\n7,4,,\r\n");
 }
 
 TEST(CliData, AVeskDictionaryGivesTheFilesOfVeskData) {
@@ -194,7 +119,7 @@ TEST(CliData, ManyStrayLinesAreCountedAfterTheFirstHundred) {
 TEST(CliData, FailuresAndUsageErrors) {
   DataFixture f;
   WriteFile(f.data, "1001 3\n");
-  WriteFile(f.dir.file("forms.fmf"), "[FormFile]\nVersion=Travo 4.0\n");
+  WriteFile(f.dir.file("forms.fmf"), "Travo 4.0\n[FormFile]\n");
   WriteFile(f.dir.file("text.dcf"), "just some text\n");
   struct Case {
     std::vector<std::string> args;

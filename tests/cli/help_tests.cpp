@@ -14,8 +14,8 @@
 
 namespace {
 
-const std::vector<std::string> kCommands = {"convert",     "inspect",   "compare",  "preview",
-                                            "vesk-report", "vesk-html", "vesk-data"};
+const std::vector<std::string> kCommands = {"convert", "inspect",     "compare",   "data",
+                                            "preview", "vesk-report", "vesk-html", "vesk-data"};
 
 // The commands the "usage:" block of text names, in order, one per form.
 std::vector<std::string> UsageCommands(const std::string& text) {

@@ -89,4 +89,75 @@ inline CDataDict Survey(const std::vector<CDictItem>& personItems, int personLen
   return dict;
 }
 
+inline CDictValue Special(const std::string& label, const std::string& code, VALUE_TYPE type) {
+  CDictValue value = MissingValue(label, code);
+  value.SetValueType(type);
+  return value;
+}
+
+inline CDictItem WithType(CDictItem item, DATA_TYPE type, int decimals = 0, bool decimalWritten = false) {
+  item.SetDataType(type);
+  item.SetDecimal(decimals);
+  item.SetDecChar(decimalWritten);
+  return item;
+}
+
+// Two levels: households (id HH in 2-4) with record HOUSE (type 1), and persons (id PNUM
+// in 5-6) with record PERSON (type 2). Every value rule has an item in HOUSE:
+//   ROOMS  5-6   99 MISSING, 98 NOTAPPL, 97 DEFAULT, blank NOTAPPL, 1-20 a labelled range
+//   RENT   7-12  2 decimals implied
+//   AREA   13-17 1 decimal, the point written in the field
+//   NAME   18-25 alpha
+//   ASSET  26    occurs 3
+//   DATE   29-36 with the subitem YEAR (29-32)
+inline CDataDict TwoLevelSurvey() {
+  CDataDict dict;
+  dict.SetName("HHS");
+  dict.SetLabel("Household survey");
+  dict.SetRecTypeStart(1);
+  dict.SetRecTypeLen(1);
+  CDictLevel households;
+  households.SetName("HHLEVEL");
+  dict.AddLevel(&households);
+  CDictRecord hhIds;
+  const CDictItem hh = Item("HH", "Household", 2, 3);
+  hhIds.AddItem(&hh);
+  dict.GetLevel(0)->SetIdItemsRec(&hhIds);
+
+  CDictRecord house;
+  house.SetName("HOUSE");
+  house.SetLabel("Housing");
+  house.SetRecTypeVal("1");
+  const CDictVSet rooms = ValueSet("ROOMS_VS1", "Rooms",
+                                   {Value("Number of rooms", "1", "20"), MissingValue("Not stated", "99"),
+                                    Special("No dwelling", "98", NotAppType), Special("Not asked", "  ", NotAppType),
+                                    Special("Unreadable", "97", DefaultType)});
+  CDictItem asset = Item("ASSET", "Asset", 26, 1);
+  asset.SetOccurs(3);
+  CDictItem year = Item("YEAR", "Year built", 29, 4);
+  year.SetItemType(SubItem);
+  for (const CDictItem& item :
+       {Item("ROOMS", "Rooms", 5, 2, rooms), WithType(Item("RENT", "Rent", 7, 6), NumericType, 2),
+        WithType(Item("AREA", "Area", 13, 5), NumericType, 1, true), WithType(Item("NAME", "Name", 18, 8), AlphaType),
+        asset, Item("DATE", "Date built", 29, 8), year}) {
+    house.AddItem(&item);
+  }
+  dict.GetLevel(0)->AddRecord(&house);
+
+  CDictLevel persons;
+  persons.SetName("PLEVEL");
+  dict.AddLevel(&persons);
+  CDictRecord personIds;
+  const CDictItem line = Item("PNUM", "Person number", 5, 2);
+  personIds.AddItem(&line);
+  dict.GetLevel(1)->SetIdItemsRec(&personIds);
+  CDictRecord person;
+  person.SetName("PERSON");
+  person.SetRecTypeVal("2");
+  const CDictItem age = Item("AGE", "Age", 7, 2);
+  person.AddItem(&age);
+  dict.GetLevel(1)->AddRecord(&person);
+  return dict;
+}
+
 }  // namespace samples
