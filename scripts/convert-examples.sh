@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Converts every dictionary in examples/ into out/examples/ and lists what it wrote.
+# Converts every dictionary in examples/ into out/examples/, writes the example data of
+# each as CSV, SPSS and Stata tables into out/examples/data/, and lists what it wrote.
 # BUILD_DIR (default build) is the build folder the command-line tool is taken from.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -41,6 +42,29 @@ for fmf in "$target"/*.fmf; do
     echo "  FAILED: preview of $fmf" >&2
     failures=$((failures + 1))
   fi
+done
+# The example data through each dictionary: examples/NAME.dat, or the data of the
+# dictionary it was made from (household-orva31.dd describes household.dat).
+data_of() {  # dictionary
+  local base
+  base=$(basename "${1%.*}")
+  for candidate in "examples/$base.dat" "examples/${base%-*}.dat"; do
+    if [ -f "$candidate" ]; then echo "$candidate"; return 0; fi
+  done
+  return 1
+}
+for input in examples/*.ddw examples/*.dd examples/*.dic examples/*.wst; do
+  data=$(data_of "$input") || continue
+  base=$(basename "${input%.*}")
+  for format in csv sav dta; do
+    folder="$target/data/$base/$format"
+    if "$cli" data --yes --quiet --to "$format" "$input" "$data" -d "$folder"; then
+      echo "  wrote the tables of $data through $input into $folder"
+    else
+      echo "  FAILED: data of $data through $input as $format" >&2
+      failures=$((failures + 1))
+    fi
+  done
 done
 echo "Files in $target:"
 ls -l "$target"
