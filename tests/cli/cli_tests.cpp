@@ -23,6 +23,7 @@
 #include "RecordingHost.h"
 #include "RunProcess.h"
 #include "SampleDictionaries.h"
+#include "VeskSamples.h"
 #include "VeskBuilder.h"
 #include "libs/dict/DataDict.h"
 #include "libs/forms/FormFile.h"
@@ -426,30 +427,10 @@ TEST(CliVesk, UnreadableDictionariesAndUsageErrors) {
   EXPECT_FALSE(std::filesystem::exists(dir.file("out")));
 }
 
-// Two sections told apart by the code in column 4: HH (single) and PERSON (repeating,
-// with a group of two occurrences of KID and KNAME).
-vesktest::VeskBuilder VeskDataSample() {
-  vesktest::VeskBuilder b;
-  b.Header({});
-  b.Section({.name = "HH", .code = "1"});
-  b.Variable({.name = "ID", .start = 1, .len = 3});
-  b.Variable({.name = "NAME", .type = 'A', .start = 5, .len = 8});
-  b.Variable({.name = "ROOMS", .start = 13, .len = 2, .missing = 99});
-  b.Variable({.name = "INC", .start = 15, .len = 5, .decimals = 2});
-  b.Section({.name = "PERSON", .code = "2", .minOcc = 0, .maxOcc = 10, .groupOcc = 2});
-  b.Variable({.name = "PID", .start = 1, .len = 3});
-  b.Variable({.name = "AGE", .start = 5, .len = 2, .notAppl = 98});
-  b.Variable({.name = "KID", .kind = 'M', .start = 7, .len = 1});
-  b.Variable({.name = "KNAME", .type = 'A', .kind = 'M', .start = 8, .len = 3});
-  b.Section({.name = "EMPTY", .code = "3"});
-  b.Variable({.name = "E", .start = 5, .len = 1});
-  return b;
-}
-
 TEST(CliVeskData, WritesOneCsvPerSectionWithItsRecords) {
   TempDir dir;
   const std::string dic = dir.file("survey.dic");
-  ASSERT_TRUE(VeskDataSample().WriteTo(dic));
+  ASSERT_TRUE(vesktest::DataSample().WriteTo(dic));
   const std::string data = dir.file("data.txt");
   WriteFile(data, std::string("0011M\x81ller  0312.50\r\n") +  // OEM u-umlaut in the name
                       "0012 71Ann2Bob\r\n"                     // a person with two children
@@ -517,7 +498,7 @@ TEST(CliVeskData, WorkDictionaryAndASingleSectionWithoutRecordType) {
 
 TEST(CliVeskData, FailuresAndUsageErrors) {
   TempDir dir;
-  ASSERT_TRUE(VeskDataSample().WriteTo(dir.file("s.dic")));
+  ASSERT_TRUE(vesktest::DataSample().WriteTo(dir.file("s.dic")));
   WriteFile(dir.file("d.txt"), "0011\n");
   WriteFile(dir.file("a-file"), "");
   vesktest::VeskBuilder broken;

@@ -11,7 +11,7 @@
 #include "Files.h"
 #include "SampleDictionaries.h"
 #include "libs/dict/DataDict.h"
-#include "VeskBuilder.h"
+#include "VeskSamples.h"
 
 namespace {
 
@@ -60,18 +60,7 @@ TEST(CliData, ReadsEveryValueRuleIntoCsv) {
 TEST(CliData, AVeskDictionaryGivesTheFilesOfVeskData) {
   TempDir dir;
   const std::string dic = dir.file("s.dic");
-  vesktest::VeskBuilder b;
-  b.Header({});
-  b.Section({.name = "HH", .code = "1"});
-  b.Variable({.name = "ID", .start = 1, .len = 3});
-  b.Variable({.name = "NAME", .type = 'A', .start = 5, .len = 8});
-  b.Variable({.name = "ROOMS", .start = 13, .len = 2, .missing = 99});
-  b.Variable({.name = "INC", .start = 15, .len = 5, .decimals = 2});
-  b.Section({.name = "PERSON", .code = "2", .minOcc = 0, .maxOcc = 10, .groupOcc = 2});
-  b.Variable({.name = "PID", .start = 1, .len = 3});
-  b.Variable({.name = "AGE", .start = 5, .len = 2, .notAppl = 98});
-  b.Variable({.name = "KID", .kind = 'M', .start = 7, .len = 1});
-  ASSERT_TRUE(b.WriteTo(dic));
+  ASSERT_TRUE(vesktest::DataSample().WriteTo(dic));
   const std::string data = dir.file("d.txt");
   WriteFile(data, "0011M\x81ller  9912x50\r\n0012 98\r\n0012 712\n0011Zo\n");
   ProcessResult viaVesk = Cli(dir, {"vesk-data", dic, data, "-d", dir.file("vesk")});

@@ -149,4 +149,24 @@ inline std::vector<std::pair<std::string, std::string>> SampleFiles() {
   return files;
 }
 
+// Two sections told apart by the code in column 4: HH (single) and PERSON (repeating,
+// with a group of two occurrences of KID and KNAME).
+inline VeskBuilder DataSample() {
+  VeskBuilder b;
+  b.Header({});
+  b.Section({.name = "HH", .code = "1"});
+  b.Variable({.name = "ID", .start = 1, .len = 3});
+  b.Variable({.name = "NAME", .type = 'A', .start = 5, .len = 8});
+  b.Variable({.name = "ROOMS", .start = 13, .len = 2, .missing = 99});
+  b.Variable({.name = "INC", .start = 15, .len = 5, .decimals = 2});
+  b.Section({.name = "PERSON", .code = "2", .minOcc = 0, .maxOcc = 10, .groupOcc = 2});
+  b.Variable({.name = "PID", .start = 1, .len = 3});
+  b.Variable({.name = "AGE", .start = 5, .len = 2, .notAppl = 98});
+  b.Variable({.name = "KID", .kind = 'M', .start = 7, .len = 1});
+  b.Variable({.name = "KNAME", .type = 'A', .kind = 'M', .start = 8, .len = 3});
+  b.Section({.name = "EMPTY", .code = "3"});
+  b.Variable({.name = "E", .start = 5, .len = 1});
+  return b;
+}
+
 }  // namespace vesktest
