@@ -226,18 +226,6 @@ void ReadNumericField(const FieldReader& field, std::string_view text, DataCell&
   cell.SetNumber(value);
 }
 
-void ReadTextField(std::string_view text, DataCell& cell) {
-  size_t end = text.size();
-  while (end > 0 && text[end - 1] == ' ') --end;
-  text = text.substr(0, end);
-  cell.kind = DataCell::Kind::Text;
-  const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  if (ascii)
-    cell.text.assign(text);
-  else
-    cell.text = OemToHost(text);
-}
-
 class DictDataLayout : public DataLayout {
  public:
   bool Build(const CDataDict& dict, std::string& error) {
@@ -294,7 +282,7 @@ class DictDataLayout : public DataLayout {
       if (field.numeric)
         ReadNumericField(field, text, cells[i]);
       else
-        ReadTextField(text, cells[i]);
+        cells[i].SetText(text, decoder_);
     }
   }
 
@@ -330,6 +318,7 @@ class DictDataLayout : public DataLayout {
   std::vector<TableReader> readers_;
   size_t typeOffset_ = 0, typeLength_ = 0, lineBytes_ = 0;
   std::string padded_;
+  OemTextDecoder decoder_;
 };
 
 }  // namespace

@@ -65,17 +65,9 @@ void ReadNumber(const Column& c, DataCell& cell) {
   cell.SetNumber(value);
 }
 
-void ReadText(const Column& c, DataCell& cell) {
-  cell.kind = DataCell::Kind::Text;
+void ReadText(const Column& c, const OemTextDecoder& decoder, DataCell& cell) {
   const char* field = c.vax->Addr(c.occ);
-  if (!field) return cell.text.clear();
-  std::string_view text(field, static_cast<size_t>(c.vax->len));
-  text = text.substr(0, text.find_last_not_of(' ') + 1);
-  const bool ascii = std::all_of(text.begin(), text.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
-  if (ascii)
-    cell.text.assign(text);
-  else
-    cell.text = OemToHost(text);
+  cell.SetText(field ? std::string_view(field, static_cast<size_t>(c.vax->len)) : std::string_view(), decoder);
 }
 
 class VeskDataLayout : public DataLayout {
@@ -138,7 +130,7 @@ class VeskDataLayout : public DataLayout {
       if (c.vax->varType == 'N')
         ReadNumber(c, cells[i]);
       else
-        ReadText(c, cells[i]);
+        ReadText(c, decoder_, cells[i]);
     }
   }
 
@@ -214,7 +206,8 @@ class VeskDataLayout : public DataLayout {
     }
   }
 
-  VeskColumnDescriber describe_;  // used while the columns are made
+  VeskColumnDescriber describe_;
+  OemTextDecoder decoder_;  // used while the columns are made
   Dic dic_;
   std::vector<std::unique_ptr<Section>> sections_;
   long codeStart_ = 0, codeLen_ = 0;

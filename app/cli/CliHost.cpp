@@ -104,6 +104,22 @@ CliHost::~CliHost() { std::signal(SIGINT, SIG_DFL); }
 
 bool CliHost::Interrupted() { return g_interrupted != 0; }
 
+int CliHost::LineBuffer::overflow(int c) {
+  if (c == traits_type::eof()) return traits_type::not_eof(c);
+  pending_ += static_cast<char>(c);
+  if (c == '\n') sync();
+  return c;
+}
+
+int CliHost::LineBuffer::sync() {
+  if (pending_.empty()) return 0;
+  if (host_.openBar_) host_.openBar_->Clear();
+  std::fwrite(pending_.data(), 1, pending_.size(), stderr);
+  std::fflush(stderr);
+  pending_.clear();
+  return 0;
+}
+
 QuestionAnswer CliHost::Answer() const {
   if (assumeYes_) return {true, "--yes"};
   if (!isatty(STDIN_FILENO)) return {false, "standard input is not a terminal"};

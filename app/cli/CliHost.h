@@ -8,6 +8,8 @@
 //   Do you want to replace it?
 //   (answered no: standard input is not a terminal)
 #include <memory>
+#include <ostream>
+#include <streambuf>
 #include <optional>
 #include <string>
 
@@ -39,12 +41,31 @@ class CliHost : public IReporter {
   // True once the user pressed Ctrl-C.
   static bool Interrupted();
 
+  // Plain lines on stderr, for work that reports line by line (data): the progress bar is
+  // cleared before each line and drawn again at its next step.
+  std::ostream& Lines() { return lines_; }
+
  private:
   class Bar;
+  // Writes whole lines to stderr, the bar cleared first.
+  class LineBuffer : public std::streambuf {
+   public:
+    explicit LineBuffer(CliHost& host) : host_(host) {}
+
+   protected:
+    int overflow(int c) override;
+    int sync() override;
+
+   private:
+    CliHost& host_;
+    std::string pending_;
+  };
   QuestionAnswer Answer() const;
 
   bool assumeYes_;
   bool drawBar_;
   int blocks_ = 0;
   Bar* openBar_ = nullptr;  // the bar on screen, cleared before a message is printed
+  LineBuffer lineBuffer_{*this};
+  std::ostream lines_{&lineBuffer_};
 };

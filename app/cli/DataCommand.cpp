@@ -54,7 +54,8 @@ int RunData(const CommandArguments& args, std::string& usageError) {
     return kExitFailed;
   }
   DataRunSummary summary;
-  const bool written = WriteDataTables(*layout, options, host, std::cerr, summary);
+  const bool written = WriteDataTables(*layout, options, host, host.Lines(), summary);
+  host.Lines().flush();
   if (summary.interrupted || CliHost::Interrupted()) return kExitInterrupted;
   // The summary goes to stdout: stderr holds the messages only.
   if (!quiet) std::cout << VisibleText(DataSummaryLine(summary, options.folder)) << '\n' << std::flush;

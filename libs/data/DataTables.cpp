@@ -5,6 +5,13 @@
 
 #include "libs/util/SafeFile.h"
 
+void DataCell::SetText(std::string_view field, const OemTextDecoder& decoder) {
+  kind = Kind::Text;
+  size_t end = field.size();
+  while (end > 0 && field[end - 1] == ' ') --end;
+  decoder.ToHost(field.substr(0, end), text);
+}
+
 const char* SpecialWord(SpecialKind kind) {
   switch (kind) {
     case SpecialKind::Missing:

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "libs/util/CodePage.h"
+
 // What a code in a value set stands for, beside an ordinary value.
 enum class SpecialKind : uint8_t { None, Missing, NotAppl, Default };
 
@@ -83,6 +85,8 @@ struct DataCell {
     number = code;
   }
   void SetBlank() { kind = Kind::Blank; }
+  // An alpha field: its text from the old files' code page, trailing blanks removed.
+  void SetText(std::string_view field, const OemTextDecoder& decoder);
   // True for every value that the outputs mark missing (a special value or a blank).
   bool IsMarkedMissing() const { return kind == Kind::Special || kind == Kind::Blank; }
 };

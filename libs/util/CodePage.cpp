@@ -21,9 +21,7 @@ size_t CharacterLength(const char* text, size_t left, bool utf8) {
 
 // Converts text from one code page to another; a character that cannot be read or has
 // no mapping becomes one '?'. hostSource tells how long an unreadable character is.
-std::string Convert(std::string_view text, const std::string& from, const std::string& to, bool hostSource) {
-  iconv_t cd = iconv_open(to.c_str(), from.c_str());
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(text);
+std::string ConvertWith(iconv_t cd, std::string_view text, bool hostSource) {
   std::string out;
   out.reserve(text.size() + 16);
   char* in = const_cast<char*>(text.data());
@@ -43,6 +41,14 @@ std::string Convert(std::string_view text, const std::string& from, const std::s
     inLeft -= skip;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
   }
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  return out;
+}
+
+std::string Convert(std::string_view text, const std::string& from, const std::string& to, bool hostSource) {
+  iconv_t cd = iconv_open(to.c_str(), from.c_str());
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(text);
+  std::string out = ConvertWith(cd, text, hostSource);
   iconv_close(cd);
   return out;
 }
@@ -115,4 +121,39 @@ std::string HostToOem(std::string_view host) {
   auto [name, keepsAscii] = CurrentOem();
   if (keepsAscii && IsAscii(host)) return std::string(host);
   return Convert(host, kHostCodePage, name, true);
+}
+
+OemTextDecoder::OemTextDecoder() {
+  const std::string name = CurrentOem().first;
+  iconv_t cd = iconv_open(kHostCodePage, name.c_str());
+  if (cd == reinterpret_cast<iconv_t>(-1)) return;
+  // A code page is read byte by byte when every byte converts alone and the bytes together
+  // convert to the same as one by one (no shift states, no multibyte characters).
+  std::string all, oneByOne;
+  bool whole = true;
+  for (int b = 0; b < 256; ++b) {
+    const char byte = static_cast<char>(b);
+    all.push_back(byte);
+    table_[static_cast<size_t>(b)] = ConvertWith(cd, std::string_view(&byte, 1), false);
+    oneByOne += table_[static_cast<size_t>(b)];
+    // A lead byte of a multibyte code page converts to '?' alone.
+    if (table_[static_cast<size_t>(b)] == "?" && b != '?') whole = false;
+  }
+  byByte_ = whole && ConvertWith(cd, all, false) == oneByOne;
+  iconv_close(cd);
+}
+
+void OemTextDecoder::ToHost(std::string_view oem, std::string& out) const {
+  out.clear();
+  if (!byByte_) {
+    out = OemToHost(oem);
+    return;
+  }
+  for (char c : oem) {
+    const std::string& host = table_[static_cast<unsigned char>(c)];
+    if (host.size() == 1)
+      out.push_back(host[0]);
+    else
+      out += host;
+  }
 }

@@ -41,3 +41,21 @@ TEST_F(CodePage, AnotherCodePageCanBeChosen) {
 }
 
 }  // namespace
+
+// The decoder that data files are read with gives what OemToHost gives, for single-byte
+// code pages (by its table), for one that is not ASCII below 0x80, and for multibyte ones.
+TEST_F(CodePage, TheTextDecoderGivesWhatOemToHostGives) {
+  std::string every;
+  for (int b = 1; b < 256; ++b) every.push_back(static_cast<char>(b));
+  const std::string texts[] = {every, "M\x81ller", "\xE9\xA4\x82\x83", "plain", ""};
+  for (const char* page : {"CP850", "CP1252", "CP037", "UTF-8", "SHIFT_JIS"}) {
+    SCOPED_TRACE(page);
+    ASSERT_TRUE(SetOemCodePage(page));
+    const OemTextDecoder decoder;
+    for (const std::string& text : texts) {
+      std::string decoded = "left over";
+      decoder.ToHost(text, decoded);
+      EXPECT_EQ(decoded, OemToHost(text));
+    }
+  }
+}
