@@ -286,6 +286,15 @@ class DictDataLayout : public DataLayout {
     }
   }
 
+  void ReadTexts(int table, std::string_view line, std::vector<DataCell>& cells) override {
+    const TableReader& reader = readers_[static_cast<size_t>(table)];
+    cells.resize(reader.fields.size());
+    for (size_t i = 0; i < reader.fields.size(); ++i) {
+      const FieldReader& field = reader.fields[i];
+      if (!field.numeric) cells[i].SetText(Field(line, field, padded_), decoder_);
+    }
+  }
+
  private:
   void AddRecord(const CDictRecord& record, const DataTable& ids, const TableReader& idReader) {
     DataTable table = ids;

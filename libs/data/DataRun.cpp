@@ -196,7 +196,8 @@ class DataRun {
   }
 
   void WidenTexts(int table, const std::string& line, std::vector<DataCell>& cells) {
-    layout_.ReadLine(table, line, cells);
+    cells.clear();  // the cells of another table are not this one's texts
+    layout_.ReadTexts(table, line, cells);
     std::vector<int>& widths = TextWidths(table);
     for (size_t i = 0; i < cells.size() && i < widths.size(); ++i) {
       if (cells[i].kind == DataCell::Kind::Text) widths[i] = std::max(widths[i], static_cast<int>(cells[i].text.size()));

@@ -107,6 +107,11 @@ class DataLayout {
   // Reads line (shorter lines read as blank beyond their end) into cells, one per column
   // of the table (cells is resized to fit).
   virtual void ReadLine(int table, std::string_view line, std::vector<DataCell>& cells) = 0;
+  // The same for the text columns alone (the others are left as they are), for a pass that
+  // only measures the texts.
+  virtual void ReadTexts(int table, std::string_view line, std::vector<DataCell>& cells) {
+    ReadLine(table, line, cells);
+  }
   // Why a table's lines cannot be read; empty when they can.
   virtual std::string TableProblem(int table) const {
     (void)table;
