@@ -11,6 +11,9 @@
 // md5sum's of the same file: 0.33 means a third of md5sum's speed) and peak_MB (the child's
 // peak resident memory, ru_maxrss from wait4); a table of the same figures follows.
 //
+// Each run is timed once; --benchmark_repetitions=N runs each N times and keeps the fastest
+// (the machine's load moves md5sum's figure, and so every ratio, a good deal).
+//
 // Sizes: TRAVO_DATA_BENCH_MB, a comma-separated list of megabytes (default "100,1000");
 // TRAVO_DATA_BENCH_MB=20 makes a quick run. The files go to a new folder in TRAVO_BENCH_DIR
 // when set (default /tmp), removed at the end; a 1000 MB run needs about 5 GB there.
@@ -303,7 +306,7 @@ std::vector<std::string> CommandOf(const Tool& tool, const DataSet& set, const s
   return {TRAVO_CLI_PATH, "data", "--to", tool.name, "--yes", "--quiet", g_files.dcf, set.travoData, "-d", out};
 }
 
-// The fastest run of each tool and size, for the ratios and the table.
+// The fastest run of each tool and size (over the repetitions), for the ratios and the table.
 std::map<std::pair<int, std::string>, ChildRun> g_best;
 
 double Throughput(const ChildRun& run, size_t bytes) { return run.seconds > 0 ? bytes / 1e6 / run.seconds : 0; }
