@@ -194,7 +194,9 @@ FieldNumber ReadNumber(std::string_view field, int decimals, double& value) {
     value = std::strtod(text.c_str(), nullptr);
     if (fraction < 0) value /= PowerOfTen(decimals);
   } else {
-    value = static_cast<double>(mantissa) / PowerOfTen(fraction >= 0 ? fraction : decimals);
+    // Whole numbers skip the division, the costliest step of reading a field.
+    const int scale = fraction >= 0 ? fraction : decimals;
+    value = scale == 0 ? static_cast<double>(mantissa) : static_cast<double>(mantissa) / PowerOfTen(scale);
   }
   if (negative) value = -value;
   return FieldNumber::Number;

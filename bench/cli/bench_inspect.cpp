@@ -7,13 +7,9 @@
 // figure. A table of text and JSON side by side follows the benchmark's own lines.
 // The files go to TRAVO_BENCH_DIR when set (default /tmp).
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "ChildRun.h"
 #include "SyntheticDict.h"
 
 namespace {
@@ -36,45 +33,23 @@ std::string BenchDir() {
 
 std::string FileFor(int items) { return BenchDir() + "/travo-inspect-bench-" + std::to_string(items) + ".dcf"; }
 
-struct Run {
-  double seconds = -1;
-  double peakMB = -1;
-};
-
 // The tool's run on the file, its output thrown away; seconds < 0 when it failed.
-Run RunInspect(const std::string& path, bool json) {
+ChildRun RunInspect(const std::string& path, bool json) {
   std::vector<std::string> args = {TRAVO_CLI_PATH, "inspect"};
   if (json) args.push_back("--json");
   args.push_back(path);
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  const auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  Run run;
-  if (spawned != 0) return run;
-  int status = 0;
-  rusage usage{};
-  if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return run;
-  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  run.peakMB = usage.ru_maxrss / 1024.0;  // the figure is in kB
-  return run;
+  return RunChild(std::move(args));
 }
 
 // The fastest run of each kind and size, and its peak memory, for the table at the end.
-std::map<std::pair<int, bool>, Run> g_best;
+std::map<std::pair<int, bool>, ChildRun> g_best;
 
 void BM_Inspect(benchmark::State& state) {
   const int items = static_cast<int>(state.range(0));
   const bool json = state.range(1) != 0;
-  Run& best = g_best[{items, json}];
+  ChildRun& best = g_best[{items, json}];
   for (auto _ : state) {
-    const Run run = RunInspect(FileFor(items), json);
+    const ChildRun run = RunInspect(FileFor(items), json);
     if (run.seconds < 0) {
       state.SkipWithError("inspect failed");
       return;
@@ -103,8 +78,8 @@ void PrintTable() {
   std::printf("\n%8s %9s | %10s %10s | %10s %10s | %9s %9s\n", "items", "file MB", "text s", "text MB", "json s",
               "json MB", "json/text", "json/item");
   for (int items : kSizes) {
-    const Run text = g_best[{items, false}];
-    const Run json = g_best[{items, true}];
+    const ChildRun text = g_best[{items, false}];
+    const ChildRun json = g_best[{items, true}];
     if (text.seconds < 0 || json.seconds < 0) continue;  // left out by a filter
     const double fileMB = static_cast<double>(std::filesystem::file_size(FileFor(items))) / 1e6;
     std::printf("%8d %9.1f | %10.3f %10.1f | %10.3f %10.1f | %9.2f %7.2fus\n", items, fileMB, text.seconds,

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 #include "libs/util/SafeFile.h"
 
@@ -52,9 +53,17 @@ std::unique_ptr<TableWriter> MakeTableWriter(DataFormat format) {
 
 namespace {
 
+// One pass over the text; find_first_of would search the set once per character.
+bool NeedsQuotes(std::string_view text) {
+  for (char c : text) {
+    if (c == ',' || c == '"' || c == '\r' || c == '\n') return true;
+  }
+  return false;
+}
+
 // A cell as RFC 4180 wants it: quoted when it holds a comma, a quote or a line end.
 void AppendCsvCell(std::string& row, std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+  if (!NeedsQuotes(text)) {
     row += text;
     return;
   }
@@ -66,8 +75,34 @@ void AppendCsvCell(std::string& row, std::string_view text) {
   row += '"';
 }
 
-// A number with exactly its column's decimals; whole numbers take the integer path, which
-// is much faster than formatting a double.
+// The value with decimals decimals written through integer digits, when value * 10^decimals
+// lies within 1e-6 of an integer below 1e9 (every value read from a field of those decimals):
+// the product is then off the exact one by less than 2e-7, so that integer is the correctly
+// rounded value, and the text is the one to_chars gives (a negative value keeps its sign
+// even when it rounds to zero). False, with nothing written, for any other value.
+bool AppendScaledInteger(std::string& row, double value, int decimals) {
+  static constexpr double kPowers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+  if (decimals < 0 || decimals > 9) return false;
+  const double scaled = value * kPowers[decimals];
+  if (!(std::fabs(scaled) < 1e9)) return false;  // also NaN
+  const double rounded = std::nearbyint(scaled);
+  if (std::fabs(scaled - rounded) > 1e-6) return false;
+  char digits[24];
+  char* end = digits + sizeof digits;
+  char* begin = end;
+  uint64_t magnitude = static_cast<uint64_t>(std::fabs(rounded));
+  for (int written = 0; magnitude > 0 || written <= decimals; ++written) {
+    if (written == decimals && decimals > 0) *--begin = '.';
+    *--begin = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  }
+  if (value < 0) *--begin = '-';
+  row.append(begin, end);
+  return true;
+}
+
+// A number with exactly its column's decimals; whole numbers and numbers of those decimals
+// take integer paths, which are much faster than formatting a double.
 void AppendNumber(std::string& row, double value, int decimals) {
   char text[400];
   if (value == 0) value = 0.0;  // no "-0"
@@ -76,6 +111,7 @@ void AppendNumber(std::string& row, double value, int decimals) {
     row.append(text, end);
     return;
   }
+  if (AppendScaledInteger(row, value, decimals)) return;
   auto [end, ec] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, std::max(0, decimals));
   if (ec == std::errc()) row.append(text, end);
 }
