@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "libs/dict/DataDict.h"
 #include "libs/util/CodePage.h"
@@ -162,8 +163,21 @@ double PowerOfTen(int n) {
 // Reads a numeric field: blank, a number (decimals implied unless the field writes its
 // point), or not a number.
 enum class FieldNumber { Blank, Number, NotANumber };
-FieldNumber ReadNumber(std::string_view field, int decimals, double& value) {
+// The digits of a number read exactly: value == digits / 10^scale.
+struct ExactNumber {
+  int64_t digits = 0;
+  int scale = 0;
+  bool exact = false;
+};
+
+FieldNumber ReadNumber(std::string_view field, int decimals, double& value, ExactNumber& exactNumber) {
   size_t begin = 0, end = field.size();
+  // Right-aligned numbers lead with many blanks: eight at a time first.
+  constexpr uint64_t kEightBlanks = 0x2020202020202020ULL;
+  for (uint64_t word; end - begin >= 8; begin += 8) {
+    std::memcpy(&word, field.data() + begin, 8);
+    if (word != kEightBlanks) break;
+  }
   while (begin < end && field[begin] == ' ') ++begin;
   while (end > begin && field[end - 1] == ' ') --end;
   if (begin == end) return FieldNumber::Blank;
@@ -197,6 +211,7 @@ FieldNumber ReadNumber(std::string_view field, int decimals, double& value) {
     // Whole numbers skip the division, the costliest step of reading a field.
     const int scale = fraction >= 0 ? fraction : decimals;
     value = scale == 0 ? static_cast<double>(mantissa) : static_cast<double>(mantissa) / PowerOfTen(scale);
+    exactNumber = {negative ? -static_cast<int64_t>(mantissa) : static_cast<int64_t>(mantissa), scale, true};
   }
   if (negative) value = -value;
   return FieldNumber::Number;
@@ -209,7 +224,8 @@ bool Matches(const SpecialCode& code, double value) {
 
 void ReadNumericField(const FieldReader& field, std::string_view text, DataCell& cell) {
   double value = 0;
-  switch (ReadNumber(text, field.decimals, value)) {
+  ExactNumber exact;
+  switch (ReadNumber(text, field.decimals, value, exact)) {
     case FieldNumber::Blank:
       if (field.blankKind != SpecialKind::None)
         cell.SetSpecial(field.blankKind, false, 0);
@@ -225,7 +241,10 @@ void ReadNumericField(const FieldReader& field, std::string_view text, DataCell&
   for (const SpecialCode& code : field.specials) {
     if (Matches(code, value)) return cell.SetSpecial(code.kind, true, value);
   }
-  cell.SetNumber(value);
+  if (exact.exact)
+    cell.SetNumber(value, exact.digits, exact.scale);
+  else
+    cell.SetNumber(value);
 }
 
 class DictDataLayout : public DataLayout {
@@ -280,7 +299,7 @@ class DictDataLayout : public DataLayout {
     cells.resize(reader.fields.size());
     for (size_t i = 0; i < reader.fields.size(); ++i) {
       const FieldReader& field = reader.fields[i];
-      const std::string_view text = Field(line, field, padded_);
+      const std::string_view text = Field(line, field);
       if (field.numeric)
         ReadNumericField(field, text, cells[i]);
       else
@@ -293,7 +312,7 @@ class DictDataLayout : public DataLayout {
     cells.resize(reader.fields.size());
     for (size_t i = 0; i < reader.fields.size(); ++i) {
       const FieldReader& field = reader.fields[i];
-      if (!field.numeric) cells[i].SetText(Field(line, field, padded_), decoder_);
+      if (!field.numeric) cells[i].SetText(Field(line, field), decoder_);
     }
   }
 
@@ -318,17 +337,15 @@ class DictDataLayout : public DataLayout {
     return true;
   }
 
-  // A field's bytes; a line that ends inside it reads as blank beyond its end.
-  static std::string_view Field(std::string_view line, const FieldReader& field, std::string& padded) {
-    if (field.offset + field.length <= line.size()) return line.substr(field.offset, field.length);
-    padded.assign(field.length, ' ');
-    if (field.offset < line.size()) padded.replace(0, line.size() - field.offset, line.substr(field.offset));
-    return padded;
+  // A field's bytes, cut where the line ends: the blanks beyond a short line's end would
+  // read as nothing anyway (numbers and texts are read without their surrounding blanks).
+  static std::string_view Field(std::string_view line, const FieldReader& field) {
+    if (field.offset >= line.size()) return {};
+    return line.substr(field.offset, field.length);
   }
 
   std::vector<TableReader> readers_;
   size_t typeOffset_ = 0, typeLength_ = 0, lineBytes_ = 0;
-  std::string padded_;
   OemTextDecoder decoder_;
 };
 

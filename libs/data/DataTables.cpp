@@ -1,6 +1,7 @@
 #include "libs/data/DataTables.h"
 
 #include <charconv>
+#include <cstring>
 #include <cmath>
 #include <cstdint>
 
@@ -61,59 +62,116 @@ bool NeedsQuotes(std::string_view text) {
   return false;
 }
 
-// A cell as RFC 4180 wants it: quoted when it holds a comma, a quote or a line end.
-void AppendCsvCell(std::string& row, std::string_view text) {
-  if (!NeedsQuotes(text)) {
-    row += text;
-    return;
-  }
-  row += '"';
+// The rows are written through a cursor into a buffer made large enough for the row
+// beforehand: appending to a string checks its room at every character.
+char* PutText(char* out, std::string_view text) {
+  std::memcpy(out, text.data(), text.size());
+  return out + text.size();
+}
+
+// A cell as RFC 4180 wants it: quoted when it holds a comma, a quote or a line end. At most
+// 2 * size + 2 bytes.
+char* PutCsvCell(char* out, std::string_view text) {
+  if (!NeedsQuotes(text)) return PutText(out, text);
+  *out++ = '"';
   for (char c : text) {
-    if (c == '"') row += '"';
-    row += c;
+    if (c == '"') *out++ = '"';
+    *out++ = c;
   }
-  row += '"';
+  *out++ = '"';
+  return out;
+}
+
+// The digits of magnitude with the point before the last decimals of them, after any zeros
+// given in front (written right to left, ending at end); the start of the text.
+char* DigitsBackwards(char* end, uint64_t magnitude, int decimals, int written) {
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  char* begin = end;
+  bool pointDone = decimals <= 0;
+  for (;;) {
+    if (!pointDone && written == decimals) {
+      *--begin = '.';
+      pointDone = true;
+    }
+    if (magnitude == 0 && written > decimals) break;
+    // Two digits a step, one division fewer, where the point does not fall between them.
+    if (magnitude >= 10 && (pointDone || written + 1 != decimals)) {
+      const size_t pair = static_cast<size_t>(magnitude % 100) * 2;
+      *--begin = kPairs[pair + 1];
+      *--begin = kPairs[pair];
+      magnitude /= 100;
+      written += 2;
+      continue;
+    }
+    *--begin = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+    ++written;
+  }
+  return begin;
 }
 
 // The value with decimals decimals written through integer digits, when value * 10^decimals
 // lies within 1e-6 of an integer below 1e9 (every value read from a field of those decimals):
 // the product is then off the exact one by less than 2e-7, so that integer is the correctly
 // rounded value, and the text is the one to_chars gives (a negative value keeps its sign
-// even when it rounds to zero). False, with nothing written, for any other value.
-bool AppendScaledInteger(std::string& row, double value, int decimals) {
+// even when it rounds to zero). Null, with nothing written, for any other value.
+char* PutScaledInteger(char* out, double value, int decimals) {
   static constexpr double kPowers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-  if (decimals < 0 || decimals > 9) return false;
+  if (decimals < 0 || decimals > 9) return nullptr;
   const double scaled = value * kPowers[decimals];
-  if (!(std::fabs(scaled) < 1e9)) return false;  // also NaN
+  if (!(std::fabs(scaled) < 1e9)) return nullptr;  // also NaN
   const double rounded = std::nearbyint(scaled);
-  if (std::fabs(scaled - rounded) > 1e-6) return false;
+  if (std::fabs(scaled - rounded) > 1e-6) return nullptr;
   char digits[24];
   char* end = digits + sizeof digits;
-  char* begin = end;
-  uint64_t magnitude = static_cast<uint64_t>(std::fabs(rounded));
-  for (int written = 0; magnitude > 0 || written <= decimals; ++written) {
-    if (written == decimals && decimals > 0) *--begin = '.';
-    *--begin = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  }
+  char* begin = DigitsBackwards(end, static_cast<uint64_t>(std::fabs(rounded)), decimals, 0);
   if (value < 0) *--begin = '-';
-  row.append(begin, end);
-  return true;
+  return PutText(out, std::string_view(begin, static_cast<size_t>(end - begin)));
 }
 
 // A number with exactly its column's decimals; whole numbers and numbers of those decimals
-// take integer paths, which are much faster than formatting a double.
-void AppendNumber(std::string& row, double value, int decimals) {
-  char text[400];
+// take integer paths, which are much faster than formatting a double. At most 400 bytes.
+char* PutNumber(char* out, double value, int decimals) {
   if (value == 0) value = 0.0;  // no "-0"
   if (decimals <= 0 && std::fabs(value) < 1e15 && value == std::trunc(value)) {
-    auto [end, ec] = std::to_chars(text, text + sizeof text, static_cast<long long>(value));
-    row.append(text, end);
-    return;
+    return std::to_chars(out, out + 24, static_cast<long long>(value)).ptr;
   }
-  if (AppendScaledInteger(row, value, decimals)) return;
-  auto [end, ec] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, std::max(0, decimals));
-  if (ec == std::errc()) row.append(text, end);
+  if (char* end = PutScaledInteger(out, value, decimals)) return end;
+  auto [end, ec] = std::to_chars(out, out + 400, value, std::chars_format::fixed, std::max(0, decimals));
+  return ec == std::errc() ? end : out;
+}
+
+// A number given as its digits (digits / 10^scale, exactly) with decimals decimals, when
+// scale is no more than decimals: the digits, zeros after them, the point put in. The same
+// text as PutNumber gives for that value, without going through a double. Null when scale
+// is more than decimals.
+char* PutDigits(char* out, int64_t digits, int scale, int decimals) {
+  if (scale > decimals || decimals > 18 || scale < 0) return nullptr;
+  char text[48];
+  char* end = text + sizeof text;
+  char* begin = end;
+  for (int k = scale; k < decimals; ++k) *--begin = '0';
+  const uint64_t magnitude = digits < 0 ? 0 - static_cast<uint64_t>(digits) : static_cast<uint64_t>(digits);
+  begin = DigitsBackwards(begin, magnitude, decimals, decimals - scale);
+  if (digits < 0) *--begin = '-';
+  return PutText(out, std::string_view(begin, static_cast<size_t>(end - begin)));
+}
+
+// The most bytes a cell can take in a row, with the comma before it.
+size_t MostBytes(const DataCell& cell) {
+  switch (cell.kind) {
+    case DataCell::Kind::Number:
+      return 401;
+    case DataCell::Kind::Text:
+      return 2 * cell.text.size() + 3;
+    case DataCell::Kind::Special:
+    case DataCell::Kind::Blank:
+      break;
+  }
+  return 8;
 }
 
 class CsvWriter : public TableWriter {
@@ -124,7 +182,9 @@ class CsvWriter : public TableWriter {
     std::string header = "line";
     for (const DataColumn& column : table.columns) {
       header += ',';
-      AppendCsvCell(header, column.name);
+      const size_t at = header.size();
+      header.resize(at + 2 * column.name.size() + 2);
+      header.resize(static_cast<size_t>(PutCsvCell(header.data() + at, column.name) - header.data()));
       decimals_.push_back(column.decimals);
     }
     header += "\r\n";
@@ -132,29 +192,33 @@ class CsvWriter : public TableWriter {
   }
 
   bool Row(long line, const std::vector<DataCell>& cells) override {
-    row_.clear();
-    char number[24];
-    auto [end, ec] = std::to_chars(number, number + sizeof number, line);
-    row_.append(number, end);
+    size_t most = 24 + 2;
+    for (const DataCell& cell : cells) most += MostBytes(cell);
+    if (row_.size() < most) row_.resize(most);
+    char* out = std::to_chars(row_.data(), row_.data() + 24, line).ptr;
     for (size_t i = 0; i < cells.size(); ++i) {
-      row_ += ',';
+      *out++ = ',';
       const DataCell& cell = cells[i];
       switch (cell.kind) {
-        case DataCell::Kind::Number:
-          AppendNumber(row_, cell.number, i < decimals_.size() ? decimals_[i] : 0);
+        case DataCell::Kind::Number: {
+          const int decimals = i < decimals_.size() ? decimals_[i] : 0;
+          char* end = cell.hasDigits ? PutDigits(out, cell.digits, cell.scale, decimals) : nullptr;
+          out = end ? end : PutNumber(out, cell.number, decimals);
           break;
+        }
         case DataCell::Kind::Special:
-          row_ += SpecialWord(cell.special);
+          out = PutText(out, SpecialWord(cell.special));
           break;
         case DataCell::Kind::Text:
-          AppendCsvCell(row_, cell.text);
+          out = PutCsvCell(out, cell.text);
           break;
         case DataCell::Kind::Blank:
           break;
       }
     }
-    row_ += "\r\n";
-    return out_.Write(row_);
+    *out++ = '\r';
+    *out++ = '\n';
+    return out_.Write(std::string_view(row_.data(), static_cast<size_t>(out - row_.data())));
   }
 
   bool Commit(std::string& error) override { return out_.Commit(&error); }

@@ -74,9 +74,22 @@ struct DataCell {
   double number = 0;
   std::string text;
 
+  // A number as the field wrote it: digits / 10^scale, exactly (digits holds the sign).
+  // Numbers made otherwise (a VESK transformation) have no digits.
+  int64_t digits = 0;
+  int scale = 0;
+  bool hasDigits = false;
+
   void SetNumber(double value) {
     kind = Kind::Number;
     number = value;
+    hasDigits = false;
+  }
+  void SetNumber(double value, int64_t fieldDigits, int fieldScale) {
+    SetNumber(value);
+    digits = fieldDigits;
+    scale = fieldScale;
+    hasDigits = true;
   }
   void SetSpecial(SpecialKind which, bool withCode, double code) {
     kind = Kind::Special;
