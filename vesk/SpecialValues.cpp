@@ -27,4 +27,3 @@ void InitSpecialValues() {
   MARKER_MIN = std::bit_cast<double>(kBits[4]);
 }
 
-bool SameBits(double a, double b) { return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b); }
