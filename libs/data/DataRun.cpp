@@ -91,7 +91,7 @@ struct TableOutput {
   bool reported = false;
 };
 
-bool HasHighBytes(const std::string& line) {
+bool HasHighBytes(std::string_view line) {
   for (unsigned char c : line) {
     if (c >= 0x80) return true;
   }
@@ -182,7 +182,7 @@ class DataRun {
   bool CountPass(const DataFile& data) {
     passes_ = 1;
     LineReader reader(data.Fd());
-    std::string line;
+    std::string_view line;
     long lineNo = 0;
     std::vector<DataCell> cells;
     while (reader.Next(line, layout_.LineBytes())) {
@@ -195,7 +195,7 @@ class DataRun {
     return ReadToEnd(reader);
   }
 
-  void WidenTexts(int table, const std::string& line, std::vector<DataCell>& cells) {
+  void WidenTexts(int table, std::string_view line, std::vector<DataCell>& cells) {
     cells.clear();  // the cells of another table are not this one's texts
     layout_.ReadTexts(table, line, cells);
     std::vector<int>& widths = TextWidths(table);
@@ -276,7 +276,7 @@ class DataRun {
   bool WritePass(const DataFile& data) {
     passes_ = 2;
     LineReader reader(data.Fd());
-    std::string line;
+    std::string_view line;
     std::vector<DataCell> cells;
     long lineNo = 0;
     while (reader.Next(line, layout_.LineBytes())) {
@@ -303,7 +303,7 @@ class DataRun {
     return !failed_;
   }
 
-  void RefuseUnknown(const std::string& line, long lineNo) {
+  void RefuseUnknown(std::string_view line, long lineNo) {
     failed_ = true;
     ++summary_.refusedLines;
     if (++unknown_ <= kNamedUnknownLines)

@@ -113,6 +113,35 @@ char* DigitsBackwards(char* end, uint64_t magnitude, int decimals, int written) 
   return begin;
 }
 
+// The length of the text DigitsBackwards makes of magnitude with zeros zeros after it, with
+// a sign when negative: the numbers are written right to left straight into the row.
+size_t NumberLength(uint64_t magnitude, int decimals, int zeros, bool negative) {
+  static constexpr uint64_t kTens[] = {10ULL,
+                                      100ULL,
+                                      1000ULL,
+                                      10000ULL,
+                                      100000ULL,
+                                      1000000ULL,
+                                      10000000ULL,
+                                      100000000ULL,
+                                      1000000000ULL,
+                                      10000000000ULL,
+                                      100000000000ULL,
+                                      1000000000000ULL,
+                                      10000000000000ULL,
+                                      100000000000000ULL,
+                                      1000000000000000ULL,
+                                      10000000000000000ULL,
+                                      100000000000000000ULL,
+                                      1000000000000000000ULL,
+                                      10000000000000000000ULL};
+  int digits = 1;  // compared, not divided: a division costs as much as many comparisons
+  while (digits < 20 && magnitude >= kTens[digits - 1]) ++digits;
+  digits += zeros;
+  const int whole = std::max(1, digits - std::max(0, decimals));
+  return static_cast<size_t>(whole + (decimals > 0 ? 1 + decimals : 0) + (negative ? 1 : 0));
+}
+
 // The value with decimals decimals written through integer digits, when value * 10^decimals
 // lies within 1e-6 of an integer below 1e9 (every value read from a field of those decimals):
 // the product is then off the exact one by less than 2e-7, so that integer is the correctly
@@ -125,11 +154,11 @@ char* PutScaledInteger(char* out, double value, int decimals) {
   if (!(std::fabs(scaled) < 1e9)) return nullptr;  // also NaN
   const double rounded = std::nearbyint(scaled);
   if (std::fabs(scaled - rounded) > 1e-6) return nullptr;
-  char digits[24];
-  char* end = digits + sizeof digits;
-  char* begin = DigitsBackwards(end, static_cast<uint64_t>(std::fabs(rounded)), decimals, 0);
+  const uint64_t magnitude = static_cast<uint64_t>(std::fabs(rounded));
+  char* end = out + NumberLength(magnitude, decimals, 0, value < 0);
+  char* begin = DigitsBackwards(end, magnitude, decimals, 0);
   if (value < 0) *--begin = '-';
-  return PutText(out, std::string_view(begin, static_cast<size_t>(end - begin)));
+  return end;
 }
 
 // A number with exactly its column's decimals; whole numbers and numbers of those decimals
@@ -150,14 +179,13 @@ char* PutNumber(char* out, double value, int decimals) {
 // is more than decimals.
 char* PutDigits(char* out, int64_t digits, int scale, int decimals) {
   if (scale > decimals || decimals > 18 || scale < 0) return nullptr;
-  char text[48];
-  char* end = text + sizeof text;
+  const uint64_t magnitude = digits < 0 ? 0 - static_cast<uint64_t>(digits) : static_cast<uint64_t>(digits);
+  char* end = out + NumberLength(magnitude, decimals, decimals - scale, digits < 0);
   char* begin = end;
   for (int k = scale; k < decimals; ++k) *--begin = '0';
-  const uint64_t magnitude = digits < 0 ? 0 - static_cast<uint64_t>(digits) : static_cast<uint64_t>(digits);
   begin = DigitsBackwards(begin, magnitude, decimals, decimals - scale);
   if (digits < 0) *--begin = '-';
-  return PutText(out, std::string_view(begin, static_cast<size_t>(end - begin)));
+  return end;
 }
 
 // The most bytes a cell can take in a row, with the comma before it.
@@ -194,8 +222,8 @@ class CsvWriter : public TableWriter {
   bool Row(long line, const std::vector<DataCell>& cells) override {
     size_t most = 24 + 2;
     for (const DataCell& cell : cells) most += MostBytes(cell);
-    if (row_.size() < most) row_.resize(most);
-    char* out = std::to_chars(row_.data(), row_.data() + 24, line).ptr;
+    if (rows_.size() < used_ + most) rows_.resize(used_ + most);
+    char* out = std::to_chars(rows_.data() + used_, rows_.data() + used_ + 24, line).ptr;
     for (size_t i = 0; i < cells.size(); ++i) {
       *out++ = ',';
       const DataCell& cell = cells[i];
@@ -218,16 +246,29 @@ class CsvWriter : public TableWriter {
     }
     *out++ = '\r';
     *out++ = '\n';
-    return out_.Write(std::string_view(row_.data(), static_cast<size_t>(out - row_.data())));
+    used_ = static_cast<size_t>(out - rows_.data());
+    return used_ < kRowsChunk || WriteRows();
   }
 
-  bool Commit(std::string& error) override { return out_.Commit(&error); }
+  bool Commit(std::string& error) override {
+    WriteRows();
+    return out_.Commit(&error);
+  }
   void Abandon() override { out_.Abandon(); }
 
  private:
   CAtomicFileWriter out_;
   std::vector<int> decimals_;
-  std::string row_;
+  // Rows are gathered into chunks larger than the file writer's buffer, which it writes
+  // straight to the file instead of copying them.
+  static constexpr size_t kRowsChunk = 1 << 18;
+  bool WriteRows() {
+    const bool written = out_.Write(std::string_view(rows_.data(), used_));
+    used_ = 0;
+    return written;
+  }
+  std::string rows_;
+  size_t used_ = 0;  // bytes of rows_ that hold rows not yet written
 };
 
 }  // namespace

@@ -6,7 +6,24 @@
 #include <algorithm>
 #include <cstring>
 
-bool LineReader::Next(std::string& line, size_t cap) {
+bool LineReader::Next(std::string_view& line, size_t cap) {
+  // Most lines lie whole in the buffer: they are seen where they are.
+  if (pos_ < end_) {
+    const char* start = buffer_ + pos_;
+    if (const char* newline = static_cast<const char*>(std::memchr(start, '\n', end_ - pos_))) {
+      const size_t total = static_cast<size_t>(newline - start);
+      pos_ += total + 1;
+      line = std::string_view(start, std::min(total, cap));
+      if (total > 0 && start[total - 1] == '\r' && total <= cap) line.remove_suffix(1);
+      return true;
+    }
+  }
+  if (!NextCopied(copied_, cap)) return false;
+  line = copied_;
+  return true;
+}
+
+bool LineReader::NextCopied(std::string& line, size_t cap) {
   line.clear();
   size_t total = 0;
   char last = 0;
