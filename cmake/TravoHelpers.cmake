@@ -61,12 +61,16 @@ endfunction()
 # A libFuzzer target plus a ctest run (label fuzz) through fuzz/run.sh: the seed corpus is
 # replayed, then TRAVO_FUZZ_RUNS new inputs from a fixed seed are tried, so two runs over the
 # same corpus give the same verdict. scripts/fuzz.sh fuzzes for longer and grows the corpus.
-#   travo_add_fuzzer(name SOURCE f.cpp LIBS lib1 CORPUS dir)
+#   travo_add_fuzzer(name SOURCE f.cpp LIBS lib1 CORPUS dir [RUNS n])
+# RUNS: fewer new inputs than TRAVO_FUZZ_RUNS, for a target whose every input writes files.
 set(TRAVO_FUZZ_RUNS 20000 CACHE STRING "New inputs each fuzz target tries under ctest, after its corpus")
 # In the ordinary build the same source makes NAME_replay, which runs the entry point over
 # the kept corpus without libFuzzer, under memcheck.
 function(travo_add_fuzzer name)
-  cmake_parse_arguments(F "" "SOURCE;CORPUS" "LIBS" ${ARGN})
+  cmake_parse_arguments(F "" "SOURCE;CORPUS;RUNS" "LIBS" ${ARGN})
+  if(NOT F_RUNS)
+    set(F_RUNS ${TRAVO_FUZZ_RUNS})
+  endif()
   if(NOT TRAVO_FUZZ)
     add_executable(${name}_replay ${F_SOURCE} ${PROJECT_SOURCE_DIR}/fuzz/ReplayMain.cpp)
     target_link_libraries(${name}_replay PRIVATE ${F_LIBS})
@@ -79,7 +83,7 @@ function(travo_add_fuzzer name)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   add_test(NAME ${name}
            COMMAND ${PROJECT_SOURCE_DIR}/fuzz/run.sh $<TARGET_FILE:${name}> ${CMAKE_CURRENT_BINARY_DIR}/${name}_run
-                   ${F_CORPUS} ${TRAVO_FUZZ_RUNS})
+                   ${F_CORPUS} ${F_RUNS})
   set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 900)
 endfunction()
 
