@@ -11,14 +11,10 @@
 
 namespace {
 
-// Where a column's value stands in a line and how it is read.
+// Where a column's value stands in a line; how it is read, its column says.
 struct FieldReader {
   size_t offset = 0;  // 0-based
   size_t length = 0;
-  bool numeric = true;
-  int decimals = 0;
-  SpecialKind blankKind = SpecialKind::None;  // what a blank field is, when a code says so
-  std::vector<SpecialCode> specials;
 };
 
 struct TableReader {
@@ -130,10 +126,6 @@ void AddItem(const CDictItem& item, const CDictItem* parent, DataTable& table, T
   DescribeItemValues(item, column);
   FieldReader field;
   field.length = static_cast<size_t>(std::max(0, item.GetLen()));
-  field.numeric = column.numeric;
-  field.decimals = column.decimals;
-  field.blankKind = column.blankMeans;
-  field.specials = column.specials;
   for (int k = 0; k < occurrences; ++k) {
     DataColumn occurrence = column;
     occurrence.name = item.GetName();
@@ -217,18 +209,13 @@ FieldNumber ReadNumber(std::string_view field, int decimals, double& value, Exac
   return FieldNumber::Number;
 }
 
-bool Matches(const SpecialCode& code, double value) {
-  const double tolerance = 1e-9 * std::max(1.0, std::fabs(value));
-  return value >= code.from - tolerance && value <= code.to + tolerance;
-}
-
-void ReadNumericField(const FieldReader& field, std::string_view text, DataCell& cell) {
+void ReadNumericField(const DataColumn& column, std::string_view text, DataCell& cell) {
   double value = 0;
   ExactNumber exact;
-  switch (ReadNumber(text, field.decimals, value, exact)) {
+  switch (ReadNumber(text, column.decimals, value, exact)) {
     case FieldNumber::Blank:
-      if (field.blankKind != SpecialKind::None)
-        cell.SetSpecial(field.blankKind, false, 0);
+      if (column.blankMeans != SpecialKind::None)
+        cell.SetSpecial(column.blankMeans, false, 0);
       else
         cell.SetBlank();
       return;
@@ -238,8 +225,8 @@ void ReadNumericField(const FieldReader& field, std::string_view text, DataCell&
     case FieldNumber::Number:
       break;
   }
-  for (const SpecialCode& code : field.specials) {
-    if (Matches(code, value)) return cell.SetSpecial(code.kind, true, value);
+  for (const SpecialCode& code : column.specials) {
+    if (code.Covers(value)) return cell.SetSpecial(code.kind, true, value);
   }
   if (exact.exact)
     cell.SetNumber(value, exact.digits, exact.scale);
@@ -296,12 +283,12 @@ class DictDataLayout : public DataLayout {
 
   void ReadLine(int table, std::string_view line, std::vector<DataCell>& cells) override {
     const TableReader& reader = readers_[static_cast<size_t>(table)];
+    const std::vector<DataColumn>& columns = tables_[static_cast<size_t>(table)].columns;
     cells.resize(reader.fields.size());
     for (size_t i = 0; i < reader.fields.size(); ++i) {
-      const FieldReader& field = reader.fields[i];
-      const std::string_view text = Field(line, field);
-      if (field.numeric)
-        ReadNumericField(field, text, cells[i]);
+      const std::string_view text = Field(line, reader.fields[i]);
+      if (columns[i].numeric)
+        ReadNumericField(columns[i], text, cells[i]);
       else
         cells[i].SetText(text, decoder_);
     }
@@ -309,10 +296,10 @@ class DictDataLayout : public DataLayout {
 
   void ReadTexts(int table, std::string_view line, std::vector<DataCell>& cells) override {
     const TableReader& reader = readers_[static_cast<size_t>(table)];
+    const std::vector<DataColumn>& columns = tables_[static_cast<size_t>(table)].columns;
     cells.resize(reader.fields.size());
     for (size_t i = 0; i < reader.fields.size(); ++i) {
-      const FieldReader& field = reader.fields[i];
-      if (!field.numeric) cells[i].SetText(Field(line, field), decoder_);
+      if (!columns[i].numeric) cells[i].SetText(Field(line, reader.fields[i]), decoder_);
     }
   }
 

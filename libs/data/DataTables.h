@@ -4,6 +4,8 @@
 // the tables and reads each line into cells (DataLayout); a table writer writes one table
 // as CSV, SPSS .sav or Stata .dta (TableWriter); WriteDataTables (DataRun.h) drives both.
 // The value rules that every writer follows are written down in docs/data.md.
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -37,6 +39,13 @@ struct SpecialCode {
   SpecialKind kind = SpecialKind::None;
   double from = 0, to = 0;
   std::string label;
+
+  // True when value is one of the codes (within rounding: a code with decimals is read
+  // back through a double).
+  bool Covers(double value) const {
+    const double tolerance = 1e-9 * std::max(1.0, std::fabs(value));
+    return value >= from - tolerance && value <= to + tolerance;
+  }
 };
 
 struct DataColumn {

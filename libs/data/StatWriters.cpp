@@ -532,7 +532,7 @@ class DtaWriter : public StatWriter {
 
   static bool IsSpecialCode(const DataColumn& column, double value) {
     return std::any_of(column.specials.begin(), column.specials.end(),
-                       [&](const SpecialCode& code) { return value >= code.from && value <= code.to; });
+                       [&](const SpecialCode& code) { return code.Covers(value); });
   }
 
   // The labels of the ordinary values, and of the tags: a tag's label joins the different
